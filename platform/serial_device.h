@@ -1,0 +1,58 @@
+#pragma once
+// The serial calls the link needs, shaped like the Win32 comm API so that the
+// link reads the same on every system. The backend is chosen by the build.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// An open serial device; opaque outside the backend. nullptr means "no port".
+struct SerialDevice;
+
+// Parity and stop-bit codes as the Win32 DCB spells them.
+enum : std::uint8_t { NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2, MARKPARITY = 3, SPACEPARITY = 4 };
+enum : std::uint8_t { ONESTOPBIT = 0, ONE5STOPBITS = 1, TWOSTOPBITS = 2 };
+
+// The four line fields that the program ever changes.
+struct LineSettings {
+    std::uint32_t BaudRate = 0;
+    std::uint8_t ByteSize = 8;
+    std::uint8_t Parity = NOPARITY;
+    std::uint8_t StopBits = ONESTOPBIT;
+};
+
+// Milliseconds, with the Win32 COMMTIMEOUTS meaning: a read of n bytes ends
+// after ReadTotalTimeoutMultiplier * n + ReadTotalTimeoutConstant in all, or
+// once more than ReadIntervalTimeout passes between two bytes after the first.
+// Zero disables a limit.
+struct CommTimeouts {
+    std::uint32_t ReadIntervalTimeout = 0;
+    std::uint32_t ReadTotalTimeoutMultiplier = 0;
+    std::uint32_t ReadTotalTimeoutConstant = 0;
+    std::uint32_t WriteTotalTimeoutMultiplier = 0;
+    std::uint32_t WriteTotalTimeoutConstant = 0;
+};
+
+// The file-system path that a port name such as "COM3" or "\\.\COM10" stands
+// for; empty when the name is no COM port name.
+std::string ResolvePortPath(const std::string &portName);
+
+// Opens the port exclusively (a second open, also by this process, fails) in
+// raw binary mode. nullptr on failure.
+SerialDevice *OpenSerialDevice(const std::string &portName);
+void CloseSerialDevice(SerialDevice *device);
+
+bool GetLineSettings(SerialDevice *device, LineSettings &settings);
+bool SetLineSettings(SerialDevice *device, const LineSettings &settings);
+bool GetTimeouts(SerialDevice *device, CommTimeouts &timeouts);
+bool SetTimeouts(SerialDevice *device, const CommTimeouts &timeouts);
+bool RaiseRtsLine(SerialDevice *device);
+bool DiscardInput(SerialDevice *device);
+
+// Blocking transfers under the device's time-outs; the count transferred is
+// reported also when the call fails or times out (a time-out is not a failure).
+bool WriteDevice(SerialDevice *device, const std::uint8_t *data, std::size_t size, std::size_t &written);
+bool ReadDevice(SerialDevice *device, std::uint8_t *data, std::size_t size, std::size_t &received);
+
+} // namespace platform

@@ -1,0 +1,85 @@
+#pragma once
+// The serial link to the display: one port, one text to send, one buffer for
+// the last reply, the settings record, the clock sample and the digit cells.
+// Free routines over module state; every routine reports through its result
+// and none throws.
+#include "platform/serial_device.h"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <string>
+
+namespace Drv232 {
+
+// --- the port and the value exchange ---------------------------------------
+
+extern platform::SerialDevice *PortHandle; // nullptr: no port
+extern std::uint8_t LineMode;              // 1: 9600 8N1; other: 115200 8E1
+extern std::string DisplayText;            // Windows-1250 bytes
+
+bool OpenPort(std::uint8_t n);
+bool RaiseRts();
+bool ExchangeValue(); // letter "D"
+bool ExchangeWhole(); // letter "C"
+
+// The name OpenPort opens for port n: COM9, \\.\COM10.
+std::string PortName(std::uint8_t n);
+
+// ReplyBuffer lives in storage that the main window provides from its
+// activation until the program ends. New storage starts as four zero bytes.
+void NewReplyBuffer();
+void DisposeReplyBuffer();
+bool HasReplyBuffer();
+// The four characters of the last accepted reply (four zero bytes when there
+// is no storage).
+std::string ReplyText();
+
+// Closes the port (for tests and for the end of the program).
+void ClosePort();
+
+// --- the digit frame ---------------------------------------------------------
+
+extern std::array<std::uint8_t, 5> DigitCells; // cell 0 is the rightmost
+extern std::array<std::uint8_t, 5> PointFlags;
+extern std::uint8_t ModuleAddress;
+
+// True when sending FAILED (the reverse of the exchanges).
+bool SendDigitFrame(std::uint8_t address);
+
+// --- the settings record and the files ---------------------------------------
+
+static_assert(std::endian::native == std::endian::little,
+              "the settings file is the little-endian memory image of the record");
+
+struct TParameterRecord {
+    std::uint8_t Port;
+    std::uint8_t Reserved1;
+    std::uint16_t Period;
+    std::int32_t Function;
+    std::uint8_t WholeDisplay;
+    std::uint8_t Reserved2[3];
+};
+static_assert(sizeof(TParameterRecord) == 12);
+
+extern TParameterRecord ParameterRecord;
+
+extern const char *const ParameterFileName; // "Parametry.par"
+extern const char *const ValueFileName;     // "QMXV6614.txt"
+
+bool LoadParameters();
+bool SaveParameters();
+bool LoadValueFile();
+bool SaveValueFile();
+
+// --- the clock sample ----------------------------------------------------------
+
+extern std::string ClockHours;
+extern std::string ClockMinutes;
+extern std::string ClockSeconds;
+extern std::uint16_t ClockSecond;
+
+void SampleClock();
+std::string TwoDigits(std::uint32_t value);
+
+} // namespace Drv232
