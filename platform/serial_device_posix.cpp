@@ -1,0 +1,296 @@
+// Opening, closing and configuring a serial device with termios.
+#include "platform/serial_device_posix.h"
+
+#include <fcntl.h>
+#include <linux/major.h>
+#include <linux/serial.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+namespace platform {
+namespace {
+
+struct BaudCode {
+    std::uint32_t rate;
+    speed_t code;
+};
+
+constexpr BaudCode kBaudCodes[] = {
+    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
+    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
+};
+
+std::optional<speed_t> SpeedCode(std::uint32_t rate)
+{
+    for (const BaudCode &b : kBaudCodes)
+        if (b.rate == rate)
+            return b.code;
+    return std::nullopt;
+}
+
+std::uint32_t BaudRate(speed_t code)
+{
+    for (const BaudCode &b : kBaudCodes)
+        if (b.code == code)
+            return b.rate;
+    return 0;
+}
+
+std::optional<tcflag_t> SizeBits(std::uint8_t byteSize)
+{
+    switch (byteSize) {
+    case 5: return CS5;
+    case 6: return CS6;
+    case 7: return CS7;
+    case 8: return CS8;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<tcflag_t> ParityBits(std::uint8_t parity)
+{
+    switch (parity) {
+    case NOPARITY: return 0;
+    case ODDPARITY: return PARENB | PARODD;
+    case EVENPARITY: return PARENB;
+    case MARKPARITY: return PARENB | CMSPAR | PARODD;
+    case SPACEPARITY: return PARENB | CMSPAR;
+    default: return std::nullopt;
+    }
+}
+
+std::optional<tcflag_t> StopBits(std::uint8_t stopBits)
+{
+    switch (stopBits) {
+    case ONESTOPBIT: return 0;
+    case TWOSTOPBITS: return CSTOPB;
+    default: return std::nullopt;
+    }
+}
+
+LineSettings Decode(const termios &t)
+{
+    LineSettings s;
+    s.BaudRate = BaudRate(cfgetospeed(&t));
+    switch (t.c_cflag & CSIZE) {
+    case CS5: s.ByteSize = 5; break;
+    case CS6: s.ByteSize = 6; break;
+    case CS7: s.ByteSize = 7; break;
+    default: s.ByteSize = 8; break;
+    }
+    if (!(t.c_cflag & PARENB))
+        s.Parity = NOPARITY;
+    else if (t.c_cflag & CMSPAR)
+        s.Parity = (t.c_cflag & PARODD) ? MARKPARITY : SPACEPARITY;
+    else
+        s.Parity = (t.c_cflag & PARODD) ? ODDPARITY : EVENPARITY;
+    s.StopBits = (t.c_cflag & CSTOPB) ? TWOSTOPBITS : ONESTOPBIT;
+    return s;
+}
+
+bool SameLine(const LineSettings &a, const LineSettings &b)
+{
+    return a.BaudRate == b.BaudRate && a.ByteSize == b.ByteSize && a.Parity == b.Parity &&
+           a.StopBits == b.StopBits;
+}
+
+int SetAttributes(int fd, const termios &t)
+{
+    int result;
+    do
+        result = ::tcsetattr(fd, TCSANOW, &t);
+    while (result != 0 && errno == EINTR);
+    return result;
+}
+
+// The driver may drop a request for low latency (pseudo-terminals and many
+// USB adapters do); the port works without it, only answers come later.
+void AskForLowLatency(int fd)
+{
+    serial_struct serial{};
+    if (::ioctl(fd, TIOCGSERIAL, &serial) != 0)
+        return;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    (void)::ioctl(fd, TIOCSSERIAL, &serial);
+}
+
+bool MakeRaw(int fd)
+{
+    termios t;
+    if (::tcgetattr(fd, &t) != 0)
+        return false;
+    ::cfmakeraw(&t);
+    // cfmakeraw leaves these alone; a line that an earlier program left in
+    // flow control would stall our output or insert XON/XOFF bytes into it.
+    t.c_iflag &= ~(IXOFF | IXANY);
+    t.c_cflag &= ~CRTSCTS;
+    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cc[VMIN] = 0;
+    t.c_cc[VTIME] = 0;
+    return SetAttributes(fd, t) == 0;
+}
+
+bool IsPseudoTerminal(const struct stat &st)
+{
+    const unsigned m = major(st.st_rdev);
+    return S_ISCHR(st.st_mode) && m >= UNIX98_PTY_SLAVE_MAJOR &&
+           m < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
+}
+
+// Undoes a half-done open, including an exclusive flag already set.
+struct Closer {
+    void operator()(SerialDevice *device) const
+    {
+        (void)::ioctl(device->fd, TIOCNXCL);
+        ::close(device->fd);
+        delete device;
+    }
+};
+
+} // namespace
+
+SerialDevice *OpenSerialDevice(const std::string &portName)
+{
+    const std::string path = ResolvePortPath(portName);
+    if (path.empty())
+        return nullptr;
+
+    // O_NONBLOCK keeps open() from waiting for carrier on a modem line. It
+    // stays set afterwards: a blocking write() on a terminal waits until the
+    // whole buffer is queued, which would break the write time-out.
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return nullptr;
+    std::unique_ptr<SerialDevice, Closer> device(new SerialDevice);
+    device->fd = fd;
+
+    // flock belongs to this open file description, so it also refuses a
+    // second open by this process; TIOCEXCL alone would not stop root.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return nullptr;
+    // A plain file may stand in for a port; it then fails at the settings.
+    if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY)
+        return nullptr;
+
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return nullptr;
+    device->regularFile = S_ISREG(st.st_mode);
+    device->terminal = ::isatty(fd) == 1;
+    if (device->terminal) {
+        device->pseudoTerminal = IsPseudoTerminal(st);
+        AskForLowLatency(fd);
+        if (!MakeRaw(fd))
+            return nullptr;
+    }
+    return device.release();
+}
+
+void CloseSerialDevice(SerialDevice *device)
+{
+    if (!device)
+        return;
+    // The exclusive flag outlives our descriptor; without clearing it the
+    // next open by an ordinary user fails with EBUSY.
+    (void)::ioctl(device->fd, TIOCNXCL);
+    (void)::flock(device->fd, LOCK_UN);
+    ::close(device->fd);
+    delete device;
+}
+
+bool GetLineSettings(SerialDevice *device, LineSettings &settings)
+{
+    termios t;
+    if (!device || ::tcgetattr(device->fd, &t) != 0)
+        return false;
+    LineSettings read = Decode(t);
+    if (device->pseudoTerminal && device->ptyFraming) {
+        read.ByteSize = device->ptyFraming->ByteSize;
+        read.Parity = device->ptyFraming->Parity;
+    }
+    settings = read;
+    return true;
+}
+
+bool SetLineSettings(SerialDevice *device, const LineSettings &settings)
+{
+    termios t;
+    if (!device || ::tcgetattr(device->fd, &t) != 0)
+        return false;
+    const auto speed = SpeedCode(settings.BaudRate);
+    const auto size = SizeBits(settings.ByteSize);
+    const auto parity = ParityBits(settings.Parity);
+    const auto stop = StopBits(settings.StopBits);
+    if (!speed || !size || !parity || !stop)
+        return false;
+
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    t.c_cflag |= *size | *parity | *stop;
+    if (::cfsetispeed(&t, *speed) != 0 || ::cfsetospeed(&t, *speed) != 0)
+        return false;
+    if (SetAttributes(device->fd, t) != 0)
+        return false;
+
+    // tcsetattr succeeds when the driver took any part of the request; a
+    // UART that cannot do mark parity or five bits quietly keeps the old.
+    termios back;
+    if (::tcgetattr(device->fd, &back) != 0)
+        return false;
+    LineSettings taken = Decode(back);
+    if (device->pseudoTerminal) {
+        taken.ByteSize = settings.ByteSize;
+        taken.Parity = settings.Parity;
+    }
+    if (!SameLine(taken, settings))
+        return false;
+    if (device->pseudoTerminal)
+        device->ptyFraming = settings;
+    return true;
+}
+
+bool GetTimeouts(SerialDevice *device, CommTimeouts &timeouts)
+{
+    if (!device)
+        return false;
+    timeouts = device->timeouts;
+    return true;
+}
+
+bool SetTimeouts(SerialDevice *device, const CommTimeouts &timeouts)
+{
+    if (!device)
+        return false;
+    device->timeouts = timeouts;
+    return true;
+}
+
+bool RaiseRtsLine(SerialDevice *device)
+{
+    if (!device)
+        return false;
+    int bits = TIOCM_RTS;
+    if (::ioctl(device->fd, TIOCMBIS, &bits) == 0)
+        return true;
+    // A pseudo-terminal has no modem lines: there is no RTS to raise and the
+    // peer needs none.
+    return device->terminal && (errno == ENOTTY || errno == EINVAL);
+}
+
+bool DiscardInput(SerialDevice *device)
+{
+    return device && device->terminal && ::tcflush(device->fd, TCIFLUSH) == 0;
+}
+
+} // namespace platform

@@ -1,0 +1,173 @@
+// Reads and writes under Win32-style time-outs, emulated with poll() on the
+// monotonic clock because POSIX keeps no time-outs per port.
+#include "platform/serial_device_posix.h"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <climits>
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Milliseconds = std::chrono::milliseconds;
+constexpr std::uint32_t kMaxDword = 0xFFFFFFFFu;
+
+// Win32 computes multiplier * n + constant in 32 bits; we do not wrap, but a
+// limit of some years is as good as none.
+Milliseconds TotalTimeout(std::uint32_t multiplier, std::uint32_t constant, std::size_t size)
+{
+    constexpr std::uint64_t cap = std::uint64_t(1) << 40;
+    if (multiplier != 0 && size > cap / multiplier)
+        return Milliseconds(cap);
+    return Milliseconds(std::min<std::uint64_t>(std::uint64_t(multiplier) * size + constant, cap));
+}
+
+// Rounded up so that poll() never wakes before the deadline and the caller
+// does not spin on zero-millisecond polls.
+int PollMilliseconds(Clock::duration left)
+{
+    if (left <= Clock::duration::zero())
+        return 0;
+    const auto ms = std::chrono::ceil<Milliseconds>(left).count();
+    return ms > INT_MAX ? INT_MAX : int(ms);
+}
+
+enum class Wait { Ready, TimedOut, Failed };
+
+// Waits until fd is ready for events or until `until` (none: no limit).
+Wait WaitFor(int fd, short events, std::optional<Clock::time_point> until)
+{
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int result = ::poll(&p, 1, until ? PollMilliseconds(*until - Clock::now()) : -1);
+        if (result < 0) {
+            if (errno == EINTR)
+                continue;
+            return Wait::Failed;
+        }
+        if (result == 0) {
+            if (!until || Clock::now() >= *until)
+                return Wait::TimedOut;
+            continue;
+        }
+        if (p.revents & events)
+            return Wait::Ready;
+        // POLLHUP, POLLERR or POLLNVAL with nothing to transfer: the device
+        // went away, and polling again would return at once, forever.
+        return Wait::Failed;
+    }
+}
+
+std::optional<Clock::time_point> Earliest(std::optional<Clock::time_point> a, Clock::time_point b)
+{
+    return a ? std::min(*a, b) : b;
+}
+
+bool ReadPlainFile(int fd, std::uint8_t *data, std::size_t size, std::size_t &received)
+{
+    while (received < size) {
+        const ssize_t n = ::read(fd, data + received, size - received);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            break;
+        received += std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace
+
+bool ReadDevice(SerialDevice *device, std::uint8_t *data, std::size_t size, std::size_t &received)
+{
+    received = 0;
+    if (!device)
+        return false;
+    if (device->regularFile)
+        return ReadPlainFile(device->fd, data, size, received);
+
+    const CommTimeouts &t = device->timeouts;
+    const Clock::time_point start = Clock::now();
+    // Win32: MAXDWORD interval with no totals returns at once with what has
+    // arrived; MAXDWORD interval and multiplier wait up to the constant for
+    // the first byte and then return at once.
+    const bool maxInterval = t.ReadIntervalTimeout == kMaxDword;
+    const bool returnAtOnce =
+        maxInterval && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+    const bool firstByteOnly = maxInterval && t.ReadTotalTimeoutMultiplier == kMaxDword &&
+                               t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != kMaxDword;
+
+    std::optional<Clock::time_point> totalEnd;
+    if (firstByteOnly)
+        totalEnd = start + Milliseconds(t.ReadTotalTimeoutConstant);
+    else if (t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0)
+        totalEnd = start + TotalTimeout(t.ReadTotalTimeoutMultiplier, t.ReadTotalTimeoutConstant, size);
+
+    std::optional<Clock::time_point> lastByte;
+    while (received < size) {
+        std::optional<Clock::time_point> until = totalEnd;
+        if (returnAtOnce || (firstByteOnly && received > 0))
+            until = Clock::now();
+        else if (lastByte && t.ReadIntervalTimeout != 0)
+            until = Earliest(until, *lastByte + Milliseconds(t.ReadIntervalTimeout));
+
+        const Wait wait = WaitFor(device->fd, POLLIN, until);
+        if (wait == Wait::TimedOut)
+            return true;
+        if (wait == Wait::Failed)
+            return false;
+        const ssize_t n = ::read(device->fd, data + received, size - received);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            return false;
+        }
+        // A terminal whose other side hung up reports itself readable and
+        // then gives nothing.
+        if (n == 0)
+            return false;
+        received += std::size_t(n);
+        lastByte = Clock::now();
+    }
+    return true;
+}
+
+bool WriteDevice(SerialDevice *device, const std::uint8_t *data, std::size_t size, std::size_t &written)
+{
+    written = 0;
+    if (!device)
+        return false;
+
+    const CommTimeouts &t = device->timeouts;
+    std::optional<Clock::time_point> end;
+    if (t.WriteTotalTimeoutMultiplier != 0 || t.WriteTotalTimeoutConstant != 0)
+        end = Clock::now() + TotalTimeout(t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant, size);
+
+    while (written < size) {
+        const Wait wait = WaitFor(device->fd, POLLOUT, end);
+        if (wait == Wait::TimedOut)
+            return true;
+        if (wait == Wait::Failed)
+            return false;
+        const ssize_t n = ::write(device->fd, data + written, size - written);
+        if (n < 0) {
+            if (errno == EINTR || errno == EAGAIN)
+                continue;
+            return false;
+        }
+        if (n == 0)
+            return false;
+        written += std::size_t(n);
+    }
+    return true;
+}
+
+} // namespace platform

@@ -1,0 +1,83 @@
+// How COM names become device paths, with and without QMX_PORT_DIR.
+#include "platform/serial_device.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace platform_test {
+namespace {
+
+class PortPathTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    ScopedEnv portDir{"QMX_PORT_DIR"};
+    ScopedEnv xdg{"XDG_CONFIG_HOME"};
+    ScopedEnv home{"HOME"};
+};
+
+TEST_F(PortPathTest, NamesMapIntoThePortFolder)
+{
+    portDir.set(dir.path().string());
+    const struct {
+        const char *name;
+        std::string path; // empty: no port name
+    } rows[] = {
+        {"COM9", dir.file("COM9")},
+        {"\\\\.\\COM10", dir.file("COM10")},
+        {"COM1", dir.file("COM1")},
+        {"COM255", dir.file("COM255")},
+        {"COM0", ""},
+        {"COM256", ""},
+        {"COM", ""},
+        {"COMx", ""},
+        {"COM1x", ""},
+        {"COM-1", ""},
+        {"LPT1", ""},
+        {"\\\\.\\LPT1", ""},
+        {"\\\\.\\", ""},
+        {"", ""},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(platform::ResolvePortPath(row.name), row.path) << "name: " << row.name;
+}
+
+TEST_F(PortPathTest, EmptyPortDirMeansUnset)
+{
+    portDir.set("");
+    xdg.set(dir.path().string());
+    EXPECT_EQ(platform::ResolvePortPath("COM9"), "/dev/ttyS8");
+}
+
+TEST_F(PortPathTest, ConfiguredLinkWinsOverTheSerialDevice)
+{
+    portDir.unset();
+    xdg.set(dir.path().string());
+    const auto ports = dir.path() / "qmx8350t" / "ports";
+    std::filesystem::create_directories(ports);
+    // Dangling on purpose: an unplugged adapter still names the chosen port.
+    ASSERT_EQ(::symlink("/nonexistent/ttyUSB0", (ports / "COM9").c_str()), 0);
+
+    EXPECT_EQ(platform::ResolvePortPath("COM9"), (ports / "COM9").string());
+    EXPECT_EQ(platform::ResolvePortPath("\\\\.\\COM9"), (ports / "COM9").string());
+    EXPECT_EQ(platform::ResolvePortPath("COM10"), "/dev/ttyS9");
+    EXPECT_EQ(platform::ResolvePortPath("COM1"), "/dev/ttyS0");
+}
+
+TEST_F(PortPathTest, ConfigFolderDefaultsToHome)
+{
+    portDir.unset();
+    xdg.unset();
+    home.set(dir.path().string());
+    const auto ports = dir.path() / ".config" / "qmx8350t" / "ports";
+    std::filesystem::create_directories(ports);
+    ASSERT_EQ(::symlink("/dev/null", (ports / "COM3").c_str()), 0);
+
+    EXPECT_EQ(platform::ResolvePortPath("COM3"), (ports / "COM3").string());
+    EXPECT_EQ(platform::ResolvePortPath("COM9"), "/dev/ttyS8");
+}
+
+} // namespace
+} // namespace platform_test

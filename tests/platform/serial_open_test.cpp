@@ -1,0 +1,115 @@
+// Opening ports: exclusivity, what cannot be a port, and what a plain file
+// standing in for a port can and cannot do.
+#include "platform/serial_device.h"
+#include "pty_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace platform_test {
+namespace {
+
+using platform::OpenSerialDevice;
+using platform::SerialDevice;
+
+class SerialOpenTest : public PtyTest {};
+
+TEST_F(SerialOpenTest, PortOpensOnlyOnceAtATime)
+{
+    ASSERT_NE(OpenPort(), nullptr);
+    EXPECT_EQ(OpenSerialDevice("COM7"), nullptr);
+    EXPECT_EQ(OpenSerialDevice("\\\\.\\COM7"), nullptr);
+    // Another name for the same device is still the same port.
+    ASSERT_EQ(::symlink(slavePath.c_str(), dir.file("COM8").c_str()), 0);
+    EXPECT_EQ(OpenSerialDevice("COM8"), nullptr);
+
+    platform::CloseSerialDevice(device);
+    device = nullptr;
+    ASSERT_NE(OpenPort(), nullptr);
+}
+
+TEST_F(SerialOpenTest, WhatIsNoPortFailsToOpen)
+{
+    std::filesystem::create_directory(dir.path() / "folder");
+    ASSERT_EQ(::symlink((dir.path() / "gone").c_str(), dir.file("COM9").c_str()), 0);
+    ASSERT_EQ(::symlink((dir.path() / "folder").c_str(), dir.file("COM10").c_str()), 0);
+    std::filesystem::create_directory(dir.path() / "COM11");
+
+    EXPECT_EQ(OpenSerialDevice("COM8"), nullptr) << "missing";
+    EXPECT_EQ(OpenSerialDevice("COM9"), nullptr) << "dangling link";
+    EXPECT_EQ(OpenSerialDevice("COM10"), nullptr) << "link to a folder";
+    EXPECT_EQ(OpenSerialDevice("COM11"), nullptr) << "folder";
+    EXPECT_EQ(OpenSerialDevice("LPT1"), nullptr) << "no COM name";
+}
+
+TEST_F(SerialOpenTest, PeerClosedBeforeOpen)
+{
+    // The kernel removes /dev/pts/N with the master, so the link dangles.
+    CloseMaster();
+    EXPECT_EQ(OpenPort(), nullptr);
+}
+
+TEST_F(SerialOpenTest, PlainFileOpensButHasNoLine)
+{
+    WriteBytes(dir.file("COM12"), {});
+    SerialDevice *file = OpenSerialDevice("COM12");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(OpenSerialDevice("COM12"), nullptr);
+
+    platform::LineSettings line;
+    EXPECT_FALSE(platform::GetLineSettings(file, line));
+    EXPECT_FALSE(platform::SetLineSettings(file, {9600, 8, platform::NOPARITY, platform::ONESTOPBIT}));
+    EXPECT_FALSE(platform::RaiseRtsLine(file));
+    EXPECT_FALSE(platform::DiscardInput(file));
+
+    platform::CommTimeouts timeouts{20, 10, 1000, 10, 500};
+    EXPECT_TRUE(platform::SetTimeouts(file, timeouts));
+    platform::CommTimeouts back;
+    ASSERT_TRUE(platform::GetTimeouts(file, back));
+    EXPECT_EQ(back.ReadTotalTimeoutConstant, 1000u);
+    EXPECT_EQ(back.WriteTotalTimeoutConstant, 500u);
+
+    const auto text = Bytes("D0930\r");
+    std::size_t written = 0;
+    EXPECT_TRUE(platform::WriteDevice(file, text.data(), text.size(), written));
+    EXPECT_EQ(written, text.size());
+    platform::CloseSerialDevice(file);
+    EXPECT_EQ(ReadBytes(dir.file("COM12")), text);
+}
+
+TEST_F(SerialOpenTest, WriteToFullDeviceFails)
+{
+    ASSERT_EQ(::symlink("/dev/full", dir.file("COM13").c_str()), 0);
+    SerialDevice *full = OpenSerialDevice("COM13");
+    ASSERT_NE(full, nullptr);
+    const std::uint8_t byte = 'C';
+    std::size_t written = 99;
+    EXPECT_FALSE(platform::WriteDevice(full, &byte, 1, written));
+    EXPECT_EQ(written, 0u);
+    platform::CloseSerialDevice(full);
+}
+
+TEST(SerialNullHandleTest, EveryCallFailsAndCountsNothing)
+{
+    platform::LineSettings line;
+    platform::CommTimeouts timeouts;
+    std::uint8_t buffer[4] = {};
+    std::size_t count = 99;
+    EXPECT_FALSE(platform::GetLineSettings(nullptr, line));
+    EXPECT_FALSE(platform::SetLineSettings(nullptr, line));
+    EXPECT_FALSE(platform::GetTimeouts(nullptr, timeouts));
+    EXPECT_FALSE(platform::SetTimeouts(nullptr, timeouts));
+    EXPECT_FALSE(platform::RaiseRtsLine(nullptr));
+    EXPECT_FALSE(platform::DiscardInput(nullptr));
+    EXPECT_FALSE(platform::WriteDevice(nullptr, buffer, 4, count));
+    EXPECT_EQ(count, 0u);
+    count = 99;
+    EXPECT_FALSE(platform::ReadDevice(nullptr, buffer, 4, count));
+    EXPECT_EQ(count, 0u);
+    platform::CloseSerialDevice(nullptr);
+}
+
+} // namespace
+} // namespace platform_test

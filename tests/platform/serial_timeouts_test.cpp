@@ -1,0 +1,160 @@
+// Read time-outs with the values the link uses (interval 20 ms, 10 ms a
+// byte plus 1000 ms in all), and a peer that goes away mid-read.
+#include "platform/serial_device.h"
+#include "pty_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace platform_test {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+class SerialTimeoutTest : public PtyTest {
+protected:
+    void SetUp() override
+    {
+        PtyTest::SetUp();
+        ASSERT_NE(OpenPort(), nullptr);
+        platform::CommTimeouts timeouts;
+        timeouts.ReadIntervalTimeout = 20;
+        timeouts.ReadTotalTimeoutMultiplier = 10;
+        timeouts.ReadTotalTimeoutConstant = 1000;
+        ASSERT_TRUE(platform::SetTimeouts(device, timeouts));
+    }
+
+    // Reads six bytes while a thread plays the peer.
+    template <typename Peer>
+    std::size_t ReadSixWhile(Peer peer, bool *ok = nullptr)
+    {
+        std::thread thread(peer);
+        std::uint8_t buffer[6];
+        std::size_t count = 0;
+        const bool result = platform::ReadDevice(device, buffer, sizeof buffer, count);
+        thread.join();
+        if (ok)
+            *ok = result;
+        else
+            EXPECT_TRUE(result);
+        return count;
+    }
+
+    // The peer sends six bytes, one at a time, `gap` apart.
+    std::size_t ReadSixWithGaps(std::chrono::milliseconds gap)
+    {
+        return ReadSixWhile([&] {
+            for (int i = 0; i < 6; ++i) {
+                if (i > 0)
+                    std::this_thread::sleep_for(gap);
+                PeerWrite({std::uint8_t('0' + i)});
+            }
+        });
+    }
+
+    std::vector<std::uint8_t> ReadPending(std::size_t size)
+    {
+        std::vector<std::uint8_t> got(size);
+        std::size_t count = 0;
+        EXPECT_TRUE(platform::ReadDevice(device, got.data(), size, count));
+        got.resize(count);
+        return got;
+    }
+};
+
+TEST_F(SerialTimeoutTest, SilenceEndsAfterTheTotalTimeoutAndThePortStillWorks)
+{
+    std::uint8_t buffer[6];
+    std::size_t count = 99;
+    const auto start = Clock::now();
+    EXPECT_TRUE(platform::ReadDevice(device, buffer, sizeof buffer, count));
+    const auto took = Clock::now() - start;
+    EXPECT_EQ(count, 0u);
+    EXPECT_GE(took, 900ms); // 6 * 10 + 1000
+    EXPECT_LE(took, 2500ms);
+
+    PeerWrite(Bytes("ABCDEF"));
+    EXPECT_EQ(ReadPending(6), Bytes("ABCDEF"));
+}
+
+TEST_F(SerialTimeoutTest, WholeReplyReturnsAtOnce)
+{
+    PeerWrite(Bytes("D0930\r"));
+    const auto start = Clock::now();
+    EXPECT_EQ(ReadPending(6), Bytes("D0930\r"));
+    EXPECT_LT(Clock::now() - start, 900ms);
+}
+
+TEST_F(SerialTimeoutTest, PauseInTheReplyCutsTheRead)
+{
+    const std::size_t count = ReadSixWhile([&] {
+        PeerWrite(Bytes("abc"));
+        std::this_thread::sleep_for(100ms);
+        PeerWrite(Bytes("def"));
+    });
+    EXPECT_EQ(count, 3u);
+    EXPECT_EQ(ReadPending(3), Bytes("def"));
+}
+
+TEST_F(SerialTimeoutTest, ShortGapsBetweenBytesAreAccepted)
+{
+    // 17 ms is below the 20 ms interval, but a loaded machine may stretch a
+    // gap past it now and then; one clean run out of three is enough.
+    std::size_t best = 0;
+    for (int attempt = 0; attempt < 3 && best < 6; ++attempt) {
+        ASSERT_TRUE(platform::DiscardInput(device));
+        best = std::max(best, ReadSixWithGaps(17ms));
+    }
+    EXPECT_EQ(best, 6u);
+}
+
+TEST_F(SerialTimeoutTest, LongGapBetweenBytesCutsTheRead)
+{
+    const std::size_t count = ReadSixWithGaps(40ms);
+    EXPECT_GE(count, 1u);
+    EXPECT_LT(count, 6u);
+}
+
+TEST_F(SerialTimeoutTest, MaxIntervalWithoutTotalsReturnsWhatIsThere)
+{
+    platform::CommTimeouts timeouts;
+    timeouts.ReadIntervalTimeout = 0xFFFFFFFFu;
+    ASSERT_TRUE(platform::SetTimeouts(device, timeouts));
+    const auto start = Clock::now();
+    EXPECT_TRUE(ReadPending(6).empty());
+    EXPECT_LT(Clock::now() - start, 500ms);
+
+    PeerWrite(Bytes("12"));
+    WaitUntilQueued(2);
+    EXPECT_EQ(ReadPending(6), Bytes("12"));
+}
+
+TEST_F(SerialTimeoutTest, PeerGoneDuringAReadFailsIt)
+{
+    platform::CommTimeouts timeouts;
+    timeouts.ReadTotalTimeoutConstant = 5000;
+    ASSERT_TRUE(platform::SetTimeouts(device, timeouts));
+    bool ok = true;
+    const auto start = Clock::now();
+    ReadSixWhile(
+        [&] {
+            std::this_thread::sleep_for(100ms);
+            CloseMaster();
+        },
+        &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_LT(Clock::now() - start, 4000ms);
+
+    const std::uint8_t byte = 'C';
+    std::size_t written = 0;
+    EXPECT_FALSE(platform::WriteDevice(device, &byte, 1, written));
+    // Closing a port whose device is gone must still release it.
+    platform::CloseSerialDevice(device);
+    device = nullptr;
+}
+
+} // namespace
+} // namespace platform_test
