@@ -1,0 +1,57 @@
+#include "gui/form.h"
+#include "test_form.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QTest>
+#include <cstdio>
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Run in a child process with QT_SCALE_FACTOR set: shows the test window and
+// prints the device pixel ratio, the grabbed size, the logical size, the
+// position of edtName and the pixel size of lblTime's font.
+int scaleProbe()
+{
+    gui::TForm form(guitest::TestLayout());
+    form.Show();
+    QWidget *w = form.Widget();
+    if (!QTest::qWaitForWindowExposed(w))
+        return 2;
+    const QPixmap shot = w->grab();
+    const QRect edit = form.Find<gui::TEdit>("edtName")->Widget()->geometry();
+    std::printf("%g %d %d %d %d %d %d %d\n", w->devicePixelRatioF(), shot.width(), shot.height(),
+                w->width(), w->height(), edit.x(), edit.y(),
+                QFontInfo(form.Find<gui::TLabel>("lblTime")->Widget()->font()).pixelSize());
+    return 0;
+}
+
+QtMessageHandler defaultHandler = nullptr;
+
+// The offscreen platform warns about every raise(); that says nothing about
+// the code under test and buries the real messages.
+void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    defaultHandler(type, context, message);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The tests drive real widgets; without a display they still need a
+    // platform that creates windows.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    defaultHandler = qInstallMessageHandler(quietHandler);
+    const bool probe = argc > 1 && std::strcmp(argv[1], "--scale-probe") == 0;
+    if (!probe)
+        ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("qmx_gui_tests"));
+    return probe ? scaleProbe() : RUN_ALL_TESTS();
+}

@@ -1,0 +1,35 @@
+#pragma once
+// A small window with a few controls of every kind, and helpers to drive it.
+#include "gui/form.h"
+#include "gui/layout.h"
+
+#include <QMessageBox>
+#include <QString>
+
+namespace guitest {
+
+// Client 436 x 289 (from the outer size 444 x 325). Tab places: hidden
+// btnTest 0 and btnService 1, then btnQuit 2, edtName 3, edtNote 4,
+// spnTime 5 (0..3600), chkLog 6, rgMode 7 (7 items), btnOff 8 (disabled),
+// btnOk 9. Labels lblTime (blue bold Arial 13 px) and lblPanel (in pnlInfo),
+// bevel bvlFrame, speed button spdOpen, status bar sbMain, timers tmrPoll
+// (20 ms) and tmrIdle (0 ms).
+gui::FormLayout TestLayout();
+
+// Shows the form and waits until it is the active window.
+[[nodiscard]] bool ShowActive(gui::TForm &form);
+
+// What the closer saw of the message box it closed.
+struct SeenBox {
+    bool closed = false;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+};
+
+// After afterMs, waits for the application's modal message box and clicks its
+// OK button, as the operator would.
+void CloseMessageBoxLater(int afterMs, SeenBox *seen = nullptr);
+
+} // namespace guitest
