@@ -1,0 +1,135 @@
+// Start-up: the settings into the controls, the search for the display, and
+// the choice of display function.
+#include "main_window/tform1.h"
+
+#include "gui/convert.h"
+#include "serial/drv232.h"
+
+namespace {
+
+struct FunctionCaptions {
+    const char *label8, *label9, *status, *button, *title;
+    bool resetBoxes;
+};
+
+// What choosing each function shows; the status text of function 2 has one
+// blank where its radio item has two.
+const FunctionCaptions SelectionTable[7] = {
+    {"Hodiny", "Minuty", "Vlastní čas [hod:min]", "Zápis", "Vlastní čas", false},
+    {"Hodiny", "Minuty", "Skutečný čas [hod:min]", "Start", "Skutečný čas", false},
+    {"Minuty", "Sekundy", "Skutečný čas [min:sec]", "Start", "Skutečný čas", false},
+    {"Hodiny", "Minuty", "Stopky nahoru [hod:min]", "Start", "Stopky nahoru", true},
+    {"Minuty", "Sekundy", "Stopky nahoru [min:sec]", "Start", "Stopky nahoru", true},
+    {"Hodiny", "Minuty", "Stopky dolů [hod:min]", "Start", "Stopky dolů", false},
+    {"Minuty", "Sekundy", "Stopky dolů [min:sec]", "Start", "Stopky dolů", false},
+};
+
+struct FoundCaptions {
+    const char *title, *button, *label8, *label9, *boxes; // nullptr: left as it is
+};
+
+// After a successful search the stored function is dressed once more; this
+// table names the counting-down title "Stopky DOWN" and fills its boxes with 59.
+const FoundCaptions FoundTable[7] = {
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+    {"Skutečný čas", "Start", nullptr, nullptr, nullptr},
+    {"Skutečný čas", "Start", "Minuty", "Sekundy", nullptr},
+    {"Stopky nahoru", "Start", "Hodiny", "Minuty", "00"},
+    {"Stopky nahoru", "Start", "Minuty", "Sekundy", "00"},
+    {"Stopky DOWN", "Start", "Hodiny", "Minuty", "59"},
+    {"Stopky DOWN", "Start", "Minuty", "Sekundy", "59"},
+};
+
+QString U(const char *utf8) { return QString::fromUtf8(utf8); }
+
+} // namespace
+
+void TForm1::FormActivate(gui::TObject *) {
+    using namespace Drv232;
+    std::uint8_t n;
+    if (LoadParameters()) {
+        n = (ParameterRecord.Port >= 1 && ParameterRecord.Port <= 29) ? ParameterRecord.Port : 3;
+        SpinEdit1->SetValue(ParameterRecord.Period);
+        RadioGroup1->SetItemIndex(ParameterRecord.Function);
+        CheckBox1->SetChecked(ParameterRecord.WholeDisplay != 0);
+    } else {
+        SetStatus(0, U("Chyba čtení parametrů"));
+        n = 3;
+        SpinEdit1->SetValue(1);
+        RadioGroup1->SetItemIndex(0);
+        CheckBox1->SetChecked(true);
+    }
+
+    NewReplyBuffer();
+
+    bool found = false;
+    int tries = 29;
+    DisplayText = "???";
+    Running = false;
+
+    // The port from the settings is tried last: p-1 ... 1, 29 ... p.
+    while (!found && tries > 0) {
+        n = static_cast<std::uint8_t>(n - 1);
+        if (n == 0)
+            n = 29;
+        if (OpenPort(n) && ExchangeValue()) {
+            SetStatus(0, U("Připojen displej na portu COM") + QString::number(n));
+            SetStatus(1, U("Displej: ") + gui::FromCp1250(ReplyText()));
+            found = true;
+            DisplayText = ReplyText();
+            if (DisplayText == "MMMM")
+                DisplayText = "----";
+            Edit2->SetText(gui::FromCp1250(DisplayText.substr(0, 2)));
+            Edit3->SetText(gui::FromCp1250(DisplayText.substr(2, 2)));
+        }
+        --tries;
+    }
+
+    if (found) {
+        const std::int32_t f = ParameterRecord.Function;
+        if (f >= 0 && f <= 6) {
+            const FoundCaptions &c = FoundTable[f];
+            if (c.title)
+                Label10->SetCaption(U(c.title));
+            if (c.button)
+                BitBtn11->SetCaption(U(c.button));
+            if (c.label8)
+                Label8->SetCaption(U(c.label8));
+            if (c.label9)
+                Label9->SetCaption(U(c.label9));
+            if (c.boxes) {
+                Edit2->SetText(U(c.boxes));
+                Edit3->SetText(U(c.boxes));
+            }
+        }
+    } else {
+        SetStatus(0, U("Displej nebyl nalezen!"));
+        Edit2->SetEnabled(false);
+        Edit3->SetEnabled(false);
+        CheckBox1->SetEnabled(false);
+        RadioGroup1->SetEnabled(false);
+        BitBtn11->SetEnabled(false);
+        BitBtn12->SetEnabled(false);
+    }
+}
+
+void TForm1::RadioGroup1Click(gui::TObject *) {
+    const int i = RadioGroup1->ItemIndex();
+    Drv232::ParameterRecord.Function = i;
+    if (i < 0 || i > 6)
+        return;
+    const FunctionCaptions &c = SelectionTable[i];
+    Label8->SetCaption(U(c.label8));
+    Label9->SetCaption(U(c.label9));
+    SetStatus(0, U(c.status));
+    BitBtn11->SetCaption(U(c.button));
+    if (c.resetBoxes) {
+        Edit2->SetText(U("00"));
+        Edit3->SetText(U("00"));
+    }
+    Label10->SetCaption(U(c.title));
+}
+
+void TForm1::CheckBox1Click(gui::TObject *) {
+    Drv232::ParameterRecord.WholeDisplay = CheckBox1->Checked() ? 1 : 0;
+}

@@ -1,0 +1,59 @@
+// "Konec " saves the settings and closes; nothing else saves.
+#include "window_fixture.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace {
+
+QString U(const char *s) { return QString::fromUtf8(s); }
+
+std::string Raw(std::initializer_list<int> list) {
+    std::string s;
+    for (int b : list)
+        s.push_back(static_cast<char>(b));
+    return s;
+}
+
+TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses) {
+    AddDisplay(4);
+    testsupport::WriteAll(work / "Parametry.par", Raw({5, 0x77, 10, 0, 0, 0, 0, 0, 0, 0x88, 0x99, 0xAA}));
+    Start();
+    form->RadioGroup1->SetItemIndex(3);
+    form->CheckBox1->SetChecked(true);
+
+    ASSERT_EQ(QApplication::focusWidget(), form->BitBtn6->Widget()) << "Konec takes the first focus";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(form->Widget()->isVisible());
+    EXPECT_EQ(testsupport::ReadAll(work / "Parametry.par"),
+              Raw({5, 0x77, 10, 0, 3, 0, 0, 0, 1, 0x88, 0x99, 0xAA}))
+        << "the stored port and the reserved bytes come back as read";
+}
+
+TEST_F(MainWindowTest, FailedSaveWarnsAndStillCloses) {
+    AddDisplay(2);
+    const std::string old = Raw({3, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0});
+    testsupport::ReadOnlyFolder folder(work / "ro", {{"Parametry.par", old}});
+    if (!folder.ok())
+        GTEST_SKIP() << "cannot make a read-only folder here";
+    testsupport::ScopedWorkingDir inside(work / "ro");
+    Start();
+    form->RadioGroup1->SetItemIndex(4);
+
+    QString text;
+    AnswerNextMessageBox(&text);
+    form->BitBtn6->Click();
+    EXPECT_EQ(text, U("Chyba při ukládání parametrů"));
+    EXPECT_FALSE(form->Widget()->isVisible());
+    EXPECT_EQ(testsupport::ReadAll(work / "ro" / "Parametry.par"), old);
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowOtherwiseSavesNothing) {
+    AddDisplay(2);
+    Start();
+    form->RadioGroup1->SetItemIndex(2);
+    form->Widget()->close();
+    EXPECT_FALSE(std::filesystem::exists(work / "Parametry.par"));
+}
+
+} // namespace

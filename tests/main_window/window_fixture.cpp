@@ -1,0 +1,89 @@
+#include "window_fixture.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <fstream>
+
+void MainWindowTest::TearDown() {
+    form.reset();
+    displays.clear();
+    platform::SetClockSource({});
+    Drv232::ClosePort();
+}
+
+sim::DisplaySim &MainWindowTest::AddDisplay(int port, sim::Behaviour behaviour, const std::string &value) {
+    sim::Options options;
+    options.portDir = ports.path().string();
+    options.portNumber = port;
+    options.initialValue = value;
+    options.behaviour = behaviour;
+    displays.push_back(std::make_unique<sim::DisplaySim>(options));
+    EXPECT_TRUE(displays.back()->start()) << displays.back()->error();
+    return *displays.back();
+}
+
+void MainWindowTest::WriteSettings(int port, int period, int function, int wholeDisplay) {
+    Drv232::TParameterRecord record{};
+    record.Port = static_cast<std::uint8_t>(port);
+    record.Period = static_cast<std::uint16_t>(period);
+    record.Function = function;
+    record.WholeDisplay = static_cast<std::uint8_t>(wholeDisplay);
+    std::ofstream(work / "Parametry.par", std::ios::binary)
+        .write(reinterpret_cast<const char *>(&record), sizeof record);
+}
+
+void MainWindowTest::Start() {
+    form = std::make_unique<TForm1>();
+    form->Show();
+    // The search runs inside the activation event and may take half a minute.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form->Widget(), 60000));
+    QApplication::processEvents();
+}
+
+QString MainWindowTest::Panel(int index) const { return form->StatusBar1->PanelText(index); }
+
+std::vector<std::pair<int, sim::Frame>> MainWindowTest::WireLog() const {
+    std::vector<std::pair<int, sim::Frame>> log;
+    for (const auto &display : displays) {
+        const int port = std::stoi(display->linkPath().substr(display->linkPath().rfind("COM") + 3));
+        for (const auto &frame : display->frames())
+            log.emplace_back(port, frame);
+    }
+    std::stable_sort(log.begin(), log.end(),
+                     [](const auto &a, const auto &b) { return a.second.received < b.second.received; });
+    return log;
+}
+
+void MainWindowTest::ClearWire() {
+    for (auto &display : displays)
+        display->clearFrames();
+}
+
+void MainWindowTest::AnswerNextMessageBox(QString *text) {
+    auto poll = std::make_shared<std::function<void()>>();
+    *poll = [text, poll] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(20, *poll);
+            return;
+        }
+        if (text)
+            *text = box->text();
+        box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->accept();
+    };
+    QTimer::singleShot(20, *poll);
+}
+
+void MainWindowTest::SetClock(int h, int m, int s) {
+    platform::SetClockSource([h, m, s] { return platform::LocalTime{h, m, s, 500}; });
+}
+
+void MainWindowTest::Tick() { form->Timer2->OnTimer(form->Timer2); }
+
+std::string Hex(const std::string &bytes) {
+    return sim::FrameToHex(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+}

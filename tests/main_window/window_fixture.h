@@ -1,0 +1,44 @@
+#pragma once
+// The main window on Qt's offscreen platform, with emulated displays on real
+// ptys, the settings file in a temp working folder and the clock on a hook.
+#include "main_window/tform1.h"
+#include "platform/local_time.h"
+#include "serial/drv232.h"
+#include "sim/display_sim.h"
+#include "tests/support/temp_dir.h"
+
+#include <QString>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    testsupport::TempDir ports;
+    testsupport::TempDir work;
+    testsupport::ScopedEnv portDir{"QMX_PORT_DIR", ports.path().string()};
+    testsupport::ScopedWorkingDir cwd{work.path()};
+    std::vector<std::unique_ptr<sim::DisplaySim>> displays;
+    std::unique_ptr<TForm1> form;
+
+    void TearDown() override;
+
+    sim::DisplaySim &AddDisplay(int port, sim::Behaviour behaviour = sim::Behaviour::Normal,
+                                const std::string &value = "1234");
+    void WriteSettings(int port, int period, int function, int wholeDisplay);
+    // Creates the window, shows it and waits until its activation has run.
+    void Start();
+    QString Panel(int index) const;
+    // Every frame the displays saw, oldest first, with the port that saw it.
+    std::vector<std::pair<int, sim::Frame>> WireLog() const;
+    void ClearWire();
+    // Waits for the next modal message box, records its text and presses OK.
+    void AnswerNextMessageBox(QString *text);
+    // Places the clock at h:m:s for SampleClock.
+    void SetClock(int h, int m, int s);
+    // One tick of Timer2, as the message loop would deliver it.
+    void Tick();
+};
+
+std::string Hex(const std::string &bytes);
