@@ -7,6 +7,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,13 @@ public:
         return it == controls_.end() ? nullptr : dynamic_cast<T *>(it->second.get());
     }
     template <class T> T *Find(const char *name) const { return Find<T>(QString::fromUtf8(name)); }
+    // Points member at a control the window's code cannot do without; a
+    // layout that lacks it is a programming error.
+    template <class T> void Bind(T *&member, const char *name) const {
+        member = Find<T>(name);
+        if (!member)
+            throw std::logic_error(layout_.name + "'s layout lacks " + name);
+    }
     // Wires every event of the layout (and the activation event) to the
     // handler of that name; returns the handler names that were not given.
     std::vector<std::string> WireEvents(const std::map<std::string, TNotifyEvent> &handlers);

@@ -8,12 +8,7 @@ namespace {
 
 QString U(const char *s) { return QString::fromUtf8(s); }
 
-std::string Raw(std::initializer_list<int> list) {
-    std::string s;
-    for (int b : list)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
+using testsupport::Raw;
 
 TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses) {
     AddDisplay(4);

@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include "tests/support/displays.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -7,6 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <fstream>
+#include <stdexcept>
 
 void MainWindowTest::TearDown() {
     form.reset();
@@ -16,13 +19,9 @@ void MainWindowTest::TearDown() {
 }
 
 sim::DisplaySim &MainWindowTest::AddDisplay(int port, sim::Behaviour behaviour, const std::string &value) {
-    sim::Options options;
-    options.portDir = ports.path().string();
-    options.portNumber = port;
-    options.initialValue = value;
-    options.behaviour = behaviour;
-    displays.push_back(std::make_unique<sim::DisplaySim>(options));
-    EXPECT_TRUE(displays.back()->start()) << displays.back()->error();
+    displays.push_back(testsupport::StartDisplay(ports.path(), port, behaviour, value));
+    if (!displays.back())
+        throw std::runtime_error("no emulated display");
     return *displays.back();
 }
 

@@ -1,6 +1,6 @@
 // Whole-file reads and the atomic replace, on real files in temp folders.
 #include "platform/files.h"
-#include "test_support.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include <numeric>
 
 namespace platform_test {
+using namespace testsupport;
 namespace {
 
 using platform::ReadFileHead;

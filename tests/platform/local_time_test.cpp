@@ -1,12 +1,13 @@
 // The clock hook and the system clock in the local time zone.
 #include "platform/local_time.h"
-#include "test_support.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <time.h>
 
 namespace platform_test {
+using namespace testsupport;
 namespace {
 
 TEST(LocalTimeTest, SourceReplacesTheClockUntilCleared)

@@ -1,6 +1,6 @@
 // How COM names become device paths, with and without QMX_PORT_DIR.
 #include "platform/serial_device.h"
-#include "test_support.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 namespace platform_test {
+using namespace testsupport;
 namespace {
 
 class PortPathTest : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include <thread>
 
 namespace platform_test {
+using namespace testsupport;
 
 using Clock = std::chrono::steady_clock;
 

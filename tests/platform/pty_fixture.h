@@ -2,7 +2,7 @@
 // A pseudo-terminal pair: the code under test opens the slave as COM7
 // through QMX_PORT_DIR and the test plays the peer on the master.
 #include "platform/serial_device.h"
-#include "test_support.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 namespace platform_test {
+using namespace testsupport;
 
 class PtyTest : public ::testing::Test {
 protected:

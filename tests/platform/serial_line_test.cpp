@@ -10,6 +10,7 @@
 #include <numeric>
 
 namespace platform_test {
+using namespace testsupport;
 namespace {
 
 using namespace std::chrono_literals;

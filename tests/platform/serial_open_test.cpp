@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 namespace platform_test {
+using namespace testsupport;
 namespace {
 
 using platform::OpenSerialDevice;

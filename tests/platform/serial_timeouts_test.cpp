@@ -9,6 +9,7 @@
 #include <thread>
 
 namespace platform_test {
+using namespace testsupport;
 namespace {
 
 using namespace std::chrono_literals;

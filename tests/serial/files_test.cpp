@@ -10,12 +10,7 @@ namespace {
 using testsupport::ReadAll;
 using testsupport::WriteAll;
 
-std::string Raw(std::initializer_list<int> list) {
-    std::string s;
-    for (int b : list)
-        s.push_back(static_cast<char>(b));
-    return s;
-}
+using testsupport::Raw;
 
 TEST_F(LinkTest, SettingsRecordIsTheTwelveBytesLittleEndian) {
     Drv232::ParameterRecord.Port = 3;

@@ -3,11 +3,12 @@
 // working directory, for each test of the link.
 #include "serial/drv232.h"
 #include "sim/display_sim.h"
+#include "tests/support/displays.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <memory>
-#include <optional>
+#include <stdexcept>
 
 class LinkTest : public ::testing::Test {
 protected:
@@ -25,13 +26,9 @@ protected:
 
     sim::DisplaySim &AddDisplay(int port, sim::Behaviour behaviour = sim::Behaviour::Normal,
                                 const std::string &value = "0930") {
-        sim::Options options;
-        options.portDir = ports.path().string();
-        options.portNumber = port;
-        options.initialValue = value;
-        options.behaviour = behaviour;
-        displays.push_back(std::make_unique<sim::DisplaySim>(options));
-        EXPECT_TRUE(displays.back()->start()) << displays.back()->error();
+        displays.push_back(testsupport::StartDisplay(ports.path(), port, behaviour, value));
+        if (!displays.back())
+            throw std::runtime_error("no emulated display");
         return *displays.back();
     }
 

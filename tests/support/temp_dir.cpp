@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
+#include <utility>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,20 +26,22 @@ TempDir::~TempDir() {
     fs::remove_all(path_, ec);
 }
 
-ScopedEnv::ScopedEnv(const char *name, const std::string &value) : name_(name) {
-    const char *old = std::getenv(name);
-    had_ = old != nullptr;
-    if (had_)
-        old_ = old;
-    setenv(name, value.c_str(), 1);
+ScopedEnv::ScopedEnv(std::string name) : name_(std::move(name)) {
+    if (const char *value = std::getenv(name_.c_str()))
+        saved_ = value;
 }
 
+ScopedEnv::ScopedEnv(std::string name, const std::string &value) : ScopedEnv(std::move(name)) { set(value); }
+
 ScopedEnv::~ScopedEnv() {
-    if (had_)
-        setenv(name_.c_str(), old_.c_str(), 1);
+    if (saved_)
+        set(*saved_);
     else
-        unsetenv(name_.c_str());
+        unset();
 }
+
+void ScopedEnv::set(const std::string &value) { setenv(name_.c_str(), value.c_str(), 1); }
+void ScopedEnv::unset() { unsetenv(name_.c_str()); }
 
 ScopedWorkingDir::ScopedWorkingDir(const fs::path &dir) : old_(fs::current_path()) {
     fs::current_path(dir);
@@ -81,6 +85,26 @@ std::string ReadAll(const fs::path &file) {
 void WriteAll(const fs::path &file, const std::string &bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush())
+        throw std::runtime_error("cannot write " + file.string());
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string &path) {
+    const std::string all = ReadAll(path);
+    return {all.begin(), all.end()};
+}
+
+void WriteBytes(const std::string &path, const std::vector<std::uint8_t> &bytes) {
+    WriteAll(path, std::string(bytes.begin(), bytes.end()));
+}
+
+std::vector<std::uint8_t> Bytes(const std::string &text) { return {text.begin(), text.end()}; }
+
+std::string Raw(std::initializer_list<int> bytes) {
+    std::string s;
+    for (int b : bytes)
+        s.push_back(static_cast<char>(b));
+    return s;
 }
 
 } // namespace testsupport

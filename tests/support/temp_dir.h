@@ -1,7 +1,9 @@
 #pragma once
 // Test surroundings made of real things: a temp folder, the port folder the
 // program looks in, the working directory, a read-only folder.
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,21 +18,27 @@ public:
     TempDir &operator=(const TempDir &) = delete;
     const std::filesystem::path &path() const { return path_; }
     std::filesystem::path operator/(const std::string &name) const { return path_ / name; }
+    std::string file(const std::string &name) const { return (path_ / name).string(); }
 
 private:
     std::filesystem::path path_;
 };
 
-// Sets an environment variable for the scope, then restores it.
+// Sets or unsets an environment variable for the scope, then restores it.
 class ScopedEnv {
 public:
-    ScopedEnv(const char *name, const std::string &value);
+    explicit ScopedEnv(std::string name);
+    ScopedEnv(std::string name, const std::string &value);
     ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+    void set(const std::string &value);
+    void unset();
 
 private:
     std::string name_;
-    bool had_;
-    std::string old_;
+    std::optional<std::string> saved_;
 };
 
 // Makes dir the working directory for the scope.
@@ -60,5 +68,10 @@ private:
 
 std::string ReadAll(const std::filesystem::path &file);
 void WriteAll(const std::filesystem::path &file, const std::string &bytes);
+std::vector<std::uint8_t> ReadBytes(const std::string &path);
+void WriteBytes(const std::string &path, const std::vector<std::uint8_t> &bytes);
+std::vector<std::uint8_t> Bytes(const std::string &text);
+// A byte string from a list of byte values: Raw({0x44, 0x0D, 0x0A}).
+std::string Raw(std::initializer_list<int> bytes);
 
 } // namespace testsupport
