@@ -131,6 +131,7 @@ TEST_F(LinkTest, ACommandThatCannotLeaveWholeIsAFailedExchange) {
     Drv232::DisplayText = "1234";
     EXPECT_FALSE(Drv232::ExchangeValue());
     EXPECT_EQ(Drv232::ReplyText(), std::string(4, '\0'));
+    EXPECT_TRUE(Drv232::SendDigitFrame(0)) << "a digit frame that cannot leave whole reports failure too";
     Drv232::ClosePort();
     close(master);
 }
