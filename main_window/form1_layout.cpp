@@ -1,5 +1,7 @@
 #include "main_window/form1_layout.h"
 
+#include "gui/layout_rows.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,15 +13,9 @@ using gui::ControlLayout;
 using gui::FontColor;
 using gui::FontSpec;
 using gui::FormLayout;
-
-constexpr bool kShown = true, kHidden = false;
-constexpr bool kEnabled = true, kDisabled = false;
-constexpr int kNoTab = -1;
-const char *const kOnClick = "OnClick";
-const char *const kOnExit = "OnExit";
+using namespace gui::rows;
 
 const FontSpec kWindowFont{"MS Sans Serif", 11, false, FontColor::WindowText, false};
-const FontSpec kOwnFont{}; // the window's
 const FontSpec kHeading{"MS Sans Serif", 13, false, FontColor::Blue, false};
 // The time is the panel's point, so it gets large type.
 const FontSpec kTimeDigits{"Arial", 48, true, FontColor::Blue, true};
@@ -37,37 +33,6 @@ const std::vector<std::string> kDisplayFunctions{
     "Stopky dolů [hod:min]",
     "Stopky dolů [min:sec]",
 };
-
-// One row of the table, in the designer's column order.
-ControlLayout Row(const char *name, ControlKind kind, const char *caption, const FontSpec &font,
-                  bool shown, bool enabled, const char *event, const char *handler,
-                  int tab, int left, int top, int width, int height, const char *glyph = "") {
-    ControlLayout c;
-    c.name = name;
-    c.kind = kind;
-    c.caption = caption;
-    c.font = font;
-    c.shown = shown;
-    c.enabled = enabled;
-    c.event = event;
-    c.handler = handler;
-    c.tab = tab;
-    c.left = left;
-    c.top = top;
-    c.width = width;
-    c.height = height;
-    c.glyph = glyph;
-    return c;
-}
-
-// Timers are not visual: no place, no focus. All start disabled; the logic
-// that starts one sets the interval it needs.
-ControlLayout Timer(const char *name, bool shown, const char *handler) {
-    ControlLayout c = Row(name, ControlKind::Timer, "", kOwnFont, shown, kDisabled, "OnTimer", handler,
-                          kNoTab, 0, 0, 0, 0);
-    c.interval = 1000;
-    return c;
-}
 
 // Operator panel. A frame comes before the controls it frames, so that it is
 // stacked below them.
@@ -103,7 +68,7 @@ std::vector<ControlLayout> OperatorPanel() {
         functions,
         Row("StatusBar1", ControlKind::StatusBar, "", kOwnFont, kShown, kEnabled,
             "", "", kNoTab, 0, 248, 425, 19),
-        Timer("Timer2", kShown, "Timer2Timer"),
+        TimerRow("Timer2", kShown, "Timer2Timer"),
     };
 }
 
@@ -138,7 +103,7 @@ std::vector<ControlLayout> ServiceControls() {
             kOnClick, "BitBtn9Click", 13, 720, 112, 97, 25, ":/glyphs/auto.bmp"),
         Row("BitBtn10", ControlKind::BitBtn, "Stop ", kOwnFont, kHidden, kEnabled,
             kOnClick, "BitBtn10Click", 15, 728, 144, 75, 25, ":/glyphs/stop.bmp"),
-        Timer("Timer1", kHidden, "Timer1Timer"),
+        TimerRow("Timer1", kHidden, "Timer1Timer"),
 
         // Stepping the display's value.
         Row("Label4", ControlKind::Label, "Ovládání tlačítky", kHeading, kHidden, kEnabled,

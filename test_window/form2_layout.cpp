@@ -1,5 +1,7 @@
 #include "test_window/form2_layout.h"
 
+#include "gui/layout_rows.h"
+
 #include <string>
 #include <vector>
 
@@ -10,39 +12,12 @@ using gui::ControlLayout;
 using gui::FontColor;
 using gui::FontSpec;
 using gui::FormLayout;
-
-constexpr bool kShown = true, kHidden = false;
-constexpr bool kEnabled = true, kDisabled = false;
-constexpr int kNoTab = -1;
-const char *const kOnClick = "OnClick";
-const char *const kOnExit = "OnExit";
+using namespace gui::rows;
 
 const FontSpec kWindowFont{"MS Sans Serif", 11, false, FontColor::WindowText, false};
-const FontSpec kOwnFont{}; // the window's
 // The picture of the five digit positions mimics the unit's red digits.
 const FontSpec kDigit{"MS Sans Serif", 32, true, FontColor::Red, false};
 const FontSpec kInfo{"MS Sans Serif", 16, false, FontColor::Red, false};
-
-// One row of the table, in the designer's column order.
-ControlLayout Row(const char *name, ControlKind kind, const char *caption, const FontSpec &font,
-                  bool shown, bool enabled, const char *event, const char *handler,
-                  int tab, int left, int top, int width, int height) {
-    ControlLayout c;
-    c.name = name;
-    c.kind = kind;
-    c.caption = caption;
-    c.font = font;
-    c.shown = shown;
-    c.enabled = enabled;
-    c.event = event;
-    c.handler = handler;
-    c.tab = tab;
-    c.left = left;
-    c.top = top;
-    c.width = width;
-    c.height = height;
-    return c;
-}
 
 // One label per digit position of the unit, leftmost first. They sit in
 // Panel1, which shows and hides the whole picture at once.
@@ -50,14 +25,6 @@ ControlLayout DigitLabel(const char *name, int left) {
     ControlLayout c = Row(name, ControlKind::Label, "9", kDigit, kShown, kEnabled,
                           "", "", kNoTab, left, 24, 20, 37);
     c.parent = "Panel1";
-    return c;
-}
-
-// The test clock; a test starts it with the period typed in.
-ControlLayout TestTimer() {
-    ControlLayout c = Row("Timer1", ControlKind::Timer, "", kOwnFont, kShown, kDisabled,
-                          "OnTimer", "Timer1Timer", kNoTab, 0, 0, 0, 0);
-    c.interval = 1000;
     return c;
 }
 
@@ -107,7 +74,8 @@ FormLayout Build() {
             "", "", kNoTab, 40, 232, 74, 20),
         Row("Button5", ControlKind::Button, "Zpět", kOwnFont, kShown, kEnabled,
             kOnClick, "Button5Click", 4, 240, 264, 97, 25),
-        TestTimer(),
+        // The test clock; a test starts it with the period typed in.
+        TimerRow("Timer1", kShown, "Timer1Timer"),
     };
     return form;
 }

@@ -1,5 +1,6 @@
 #include "gui/form.h"
 #include "test_form.h"
+#include "tests/support/qt_tests.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -28,26 +29,11 @@ int scaleProbe()
     return 0;
 }
 
-QtMessageHandler defaultHandler = nullptr;
-
-// The offscreen platform warns about every raise(); that says nothing about
-// the code under test and buries the real messages.
-void quietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    defaultHandler(type, context, message);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    // The tests drive real widgets; without a display they still need a
-    // platform that creates windows.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    defaultHandler = qInstallMessageHandler(quietHandler);
+    testsupport::PrepareQtTests();
     const bool probe = argc > 1 && std::strcmp(argv[1], "--scale-probe") == 0;
     if (!probe)
         ::testing::InitGoogleTest(&argc, argv);
