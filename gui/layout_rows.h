@@ -5,12 +5,20 @@
 
 namespace gui::rows {
 
+using gui::ControlKind;
+using gui::ControlLayout;
+using gui::FontColor;
+using gui::FontSpec;
+using gui::FormLayout;
+
 inline constexpr bool kShown = true, kHidden = false;
 inline constexpr bool kEnabled = true, kDisabled = false;
 inline constexpr int kNoTab = -1;
 inline constexpr const char *kOnClick = "OnClick";
 inline constexpr const char *kOnExit = "OnExit";
 inline const FontSpec kOwnFont{}; // the window's
+// Both windows use the designer's default: MS Sans Serif, 8 pt at 96 dpi.
+inline const FontSpec kWindowFont{"MS Sans Serif", 11, false, FontColor::WindowText, false};
 
 inline ControlLayout Row(const char *name, ControlKind kind, const char *caption, const FontSpec &font,
                          bool shown, bool enabled, const char *event, const char *handler, int tab, int left,

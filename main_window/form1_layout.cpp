@@ -8,14 +8,8 @@
 
 namespace {
 
-using gui::ControlKind;
-using gui::ControlLayout;
-using gui::FontColor;
-using gui::FontSpec;
-using gui::FormLayout;
 using namespace gui::rows;
 
-const FontSpec kWindowFont{"MS Sans Serif", 11, false, FontColor::WindowText, false};
 const FontSpec kHeading{"MS Sans Serif", 13, false, FontColor::Blue, false};
 // The time is the panel's point, so it gets large type.
 const FontSpec kTimeDigits{"Arial", 48, true, FontColor::Blue, true};

@@ -7,14 +7,8 @@
 
 namespace {
 
-using gui::ControlKind;
-using gui::ControlLayout;
-using gui::FontColor;
-using gui::FontSpec;
-using gui::FormLayout;
 using namespace gui::rows;
 
-const FontSpec kWindowFont{"MS Sans Serif", 11, false, FontColor::WindowText, false};
 // The picture of the five digit positions mimics the unit's red digits.
 const FontSpec kDigit{"MS Sans Serif", 32, true, FontColor::Red, false};
 const FontSpec kInfo{"MS Sans Serif", 16, false, FontColor::Red, false};
