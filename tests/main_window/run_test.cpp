@@ -246,6 +246,22 @@ TEST_F(RunTest, CountDownStartLeavesTheTypedTextsUntilTheFirstCount) {
     EXPECT_EQ(form->Edit3->Text(), "02");
 }
 
+TEST_F(RunTest, CountDownRestartsFromWhatTheBoxesShow) {
+    StartWith(6);
+    form->Edit2->SetText("01");
+    form->Edit3->SetText("00");
+    SetClock(8, 0, 30);
+    form->BitBtn11->Click();
+    SetClock(8, 0, 31);
+    Tick();
+    form->BitBtn11->Click();
+    EXPECT_EQ(Sent(2), (std::vector<std::string>{"44 30 31 30 30 0D 0A", "44 30 30 35 39 0D 0A"}));
+    form->BitBtn11->Click();
+    SetClock(8, 0, 40);
+    Tick();
+    EXPECT_EQ(Sent(2), (std::vector<std::string>{"44 30 30 35 39 0D 0A", "44 30 30 35 38 0D 0A"}));
+}
+
 TEST_F(RunTest, BadNumberForACountDownShowsTheErrorAndStartsNothing) {
     StartWith(5);
     form->Edit2->SetText("1a");
