@@ -58,32 +58,20 @@ void TForm1::Timer2Timer(gui::TObject *) {
         Edit3->SetText(Text(ClockSeconds));
         SendDisplayText();
         return;
-    case 3:
-        if (ClockSecond != LastSecond)
+    default: {
+        // Hours:minutes count when the reference second comes round again;
+        // minutes:seconds count at each new second.
+        const bool minutesSeconds = function == 4 || function == 6;
+        if (minutesSeconds ? ClockSecond == LastSecond : ClockSecond != LastSecond)
             return;
-        CountUp(WatchHours, WatchMinutes);
-        ShowAndSendCount(WatchHours, WatchMinutes);
+        if (minutesSeconds)
+            LastSecond = ClockSecond;
+        std::uint16_t &high = minutesSeconds ? WatchMinutes : WatchHours;
+        std::uint16_t &low = minutesSeconds ? WatchSeconds : WatchMinutes;
+        (function <= 4 ? CountUp : CountDown)(high, low);
+        ShowAndSendCount(high, low);
         return;
-    case 4:
-        if (ClockSecond == LastSecond)
-            return;
-        LastSecond = ClockSecond;
-        CountUp(WatchMinutes, WatchSeconds);
-        ShowAndSendCount(WatchMinutes, WatchSeconds);
-        return;
-    case 5:
-        if (ClockSecond != LastSecond)
-            return;
-        CountDown(WatchHours, WatchMinutes);
-        ShowAndSendCount(WatchHours, WatchMinutes);
-        return;
-    case 6:
-        if (ClockSecond == LastSecond)
-            return;
-        LastSecond = ClockSecond;
-        CountDown(WatchMinutes, WatchSeconds);
-        ShowAndSendCount(WatchMinutes, WatchSeconds);
-        return;
+    }
     }
 }
 

@@ -63,6 +63,32 @@ Wait WaitFor(int fd, short events, std::optional<Clock::time_point> until)
     }
 }
 
+enum class Step { Moved, Retry, TimedOut, Failed };
+
+// One wait and one read or write, whose count is added to moved.
+template <class Transfer>
+Step WaitAndTransfer(int fd, short events, std::optional<Clock::time_point> until, Transfer transfer,
+                     std::size_t &moved)
+{
+    switch (WaitFor(fd, events, until)) {
+    case Wait::TimedOut:
+        return Step::TimedOut;
+    case Wait::Failed:
+        return Step::Failed;
+    case Wait::Ready:
+        break;
+    }
+    const ssize_t n = transfer();
+    if (n < 0)
+        return errno == EINTR || errno == EAGAIN ? Step::Retry : Step::Failed;
+    // A terminal whose other side hung up reports itself ready and then
+    // moves nothing.
+    if (n == 0)
+        return Step::Failed;
+    moved += std::size_t(n);
+    return Step::Moved;
+}
+
 std::optional<Clock::time_point> Earliest(std::optional<Clock::time_point> a, Clock::time_point b)
 {
     return a ? std::min(*a, b) : b;
@@ -119,23 +145,15 @@ bool ReadDevice(SerialDevice *device, std::uint8_t *data, std::size_t size, std:
         else if (lastByte && t.ReadIntervalTimeout != 0)
             until = Earliest(until, *lastByte + Milliseconds(t.ReadIntervalTimeout));
 
-        const Wait wait = WaitFor(device->fd, POLLIN, until);
-        if (wait == Wait::TimedOut)
+        const Step step = WaitAndTransfer(
+            device->fd, POLLIN, until, [&] { return ::read(device->fd, data + received, size - received); },
+            received);
+        if (step == Step::TimedOut)
             return true;
-        if (wait == Wait::Failed)
+        if (step == Step::Failed)
             return false;
-        const ssize_t n = ::read(device->fd, data + received, size - received);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            return false;
-        }
-        // A terminal whose other side hung up reports itself readable and
-        // then gives nothing.
-        if (n == 0)
-            return false;
-        received += std::size_t(n);
-        lastByte = Clock::now();
+        if (step == Step::Moved)
+            lastByte = Clock::now();
     }
     return true;
 }
@@ -152,20 +170,13 @@ bool WriteDevice(SerialDevice *device, const std::uint8_t *data, std::size_t siz
         end = Clock::now() + TotalTimeout(t.WriteTotalTimeoutMultiplier, t.WriteTotalTimeoutConstant, size);
 
     while (written < size) {
-        const Wait wait = WaitFor(device->fd, POLLOUT, end);
-        if (wait == Wait::TimedOut)
+        const Step step = WaitAndTransfer(
+            device->fd, POLLOUT, end, [&] { return ::write(device->fd, data + written, size - written); },
+            written);
+        if (step == Step::TimedOut)
             return true;
-        if (wait == Wait::Failed)
+        if (step == Step::Failed)
             return false;
-        const ssize_t n = ::write(device->fd, data + written, size - written);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            return false;
-        }
-        if (n == 0)
-            return false;
-        written += std::size_t(n);
     }
     return true;
 }

@@ -386,4 +386,19 @@ inline void ExpectScaledByOneAndAHalf(const Measure &plain, const Measure &scale
     EXPECT_NEAR(scaled.ink.width(), plain.ink.width() * 1.5, 3.5);
 }
 
+// The whole check for a shown window: in the child it only measures; in the
+// test itself it measures, runs the child at 1.5 and compares.
+inline void CheckScalesByOneAndAHalf(QWidget *window, QWidget *coloured, Ink ink)
+{
+    const Measure here = MeasureWindow(window, coloured, ink);
+    if (InScaleProbe()) {
+        WriteProbe(here);
+        return;
+    }
+    ASSERT_DOUBLE_EQ(here.ratio, 1.0) << "run at the design resolution";
+    const std::optional<Measure> scaled = RunScaled(QStringLiteral("1.5"));
+    ASSERT_TRUE(scaled.has_value());
+    ExpectScaledByOneAndAHalf(here, *scaled);
+}
+
 } // namespace windowcheck

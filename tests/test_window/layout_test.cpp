@@ -160,15 +160,7 @@ TEST_F(TestWindowLayout, ScaledByOneAndAHalf)
 {
     form.Widget()->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Widget()));
-    const Measure here = MeasureWindow(form.Widget(), W("Label3"), Ink::Red);
-    if (InScaleProbe()) {
-        WriteProbe(here);
-        return;
-    }
-    ASSERT_DOUBLE_EQ(here.ratio, 1.0) << "run at the design resolution";
-    const std::optional<Measure> scaled = RunScaled(QStringLiteral("1.5"));
-    ASSERT_TRUE(scaled.has_value());
-    ExpectScaledByOneAndAHalf(here, *scaled);
+    CheckScalesByOneAndAHalf(form.Widget(), W("Label3"), Ink::Red);
 }
 
 } // namespace
