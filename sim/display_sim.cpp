@@ -216,15 +216,20 @@ void DisplaySim::Impl::sendDue()
 
 void DisplaySim::Impl::finish(Frame frame)
 {
+    // The listener hears of a frame before anyone waiting for the log does,
+    // so whoever sees the frame logged may count on the listener having run.
     std::function<void(const Frame &)> notify;
     {
         std::lock_guard lock(mutex);
-        log.push_back(frame);
         notify = callback;
     }
-    logged.notify_all();
     if (notify)
         notify(frame);
+    {
+        std::lock_guard lock(mutex);
+        log.push_back(std::move(frame));
+    }
+    logged.notify_all();
 }
 
 DisplaySim::DisplaySim(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
