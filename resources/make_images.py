@@ -45,6 +45,17 @@ GREY, WHITE = INDEX['d'], INDEX['w']
 # vanish against the button face anyway.
 LIGHT = 'wsyc'
 
+# The display unit's face as the read and write pictures show it: two digit
+# pairs in red between its grey sides.
+UNIT_FACE = [
+    'dkkkkkkkkkkkkkkd',
+    'dkrrrrkkkkrrrrkd',
+    'dkrkkrkrrkrkkrkd',
+    'dkrrrrkkkkrrrrkd',
+    'dkrkkrkrrkrkkrkd',
+    'dkrrrrkkkkrrrrkd',
+]
+
 # name: (pixel map, extra colours left out of the disabled picture)
 GLYPHS = {
     # Arrow down into the display: the value goes to the unit.
@@ -58,23 +69,13 @@ GLYPHS = {
         '......bbbb......',
         '.......bb.......',
         'dddddddddddddddd',
-        'dkkkkkkkkkkkkkkd',
-        'dkrrrrkkkkrrrrkd',
-        'dkrkkrkrrkrkkrkd',
-        'dkrrrrkkkkrrrrkd',
-        'dkrkkrkrrkrkkrkd',
-        'dkrrrrkkkkrrrrkd',
+    ] + UNIT_FACE + [
         '.dddddddddddddd.',
     ], 'k'),
     # Arrow down out of the display: the value comes from the unit.
     'read': ([
         'dddddddddddddddd',
-        'dkkkkkkkkkkkkkkd',
-        'dkrrrrkkkkrrrrkd',
-        'dkrkkrkrrkrkkrkd',
-        'dkrrrrkkkkrrrrkd',
-        'dkrkkrkrrkrkkrkd',
-        'dkrrrrkkkkrrrrkd',
+    ] + UNIT_FACE + [
         'dddddddddddddddd',
         '......gggg......',
         '......gggg......',

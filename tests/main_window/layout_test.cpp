@@ -317,14 +317,7 @@ TEST_F(MainWindowLayout, ScreenshotTextsFitAndCzechLettersAreInTheFont)
     ASSERT_EQ(Panel(0), U("Připojen displej na portu COM3"));
     EXPECT_TRUE(SaveScreenshot(form->Widget(), QStringLiteral("form1.png")));
 
-    for (const Expected &e : kControls) {
-        if (e.kind == Kind::Timer)
-            continue;
-        QWidget *w = W(e.name);
-        ExpectTextFits(w);
-        if (e.text)
-            ExpectGlyphsInFont(w, U(e.text));
-    }
+    ExpectListedTextsFit(*form, kControls);
     for (QAbstractButton *item : W("RadioGroup1")->findChildren<QAbstractButton *>()) {
         ExpectTextFits(item);
         ExpectGlyphsInFont(item, item->text());

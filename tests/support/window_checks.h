@@ -278,6 +278,19 @@ inline void ExpectGlyphsInFont(QWidget *w, const QString &text)
         EXPECT_TRUE(fm.inFont(c)) << w->objectName().toStdString() << ": U+" << std::hex << int(c.unicode());
 }
 
+// Every listed control's text fits it and is drawn by its own font.
+inline void ExpectListedTextsFit(const gui::TForm &form, const std::vector<Expected> &expected)
+{
+    for (const Expected &e : expected) {
+        if (e.kind == Kind::Timer)
+            continue;
+        QWidget *w = form.Find<gui::TControl>(e.name)->Widget();
+        ExpectTextFits(w);
+        if (e.text)
+            ExpectGlyphsInFont(w, U(e.text));
+    }
+}
+
 // Saves a grab of the window next to the test program and, when
 // QMX_SCREENSHOT_DIR is set, there as well.
 inline bool SaveScreenshot(QWidget *window, const QString &file)

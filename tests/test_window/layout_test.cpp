@@ -140,15 +140,11 @@ TEST_F(TestWindowLayout, ScreenshotTextsFitAndCzechLettersAreInTheFont)
 {
     ASSERT_TRUE(ShowActive());
     EXPECT_TRUE(SaveScreenshot(form.Widget(), QStringLiteral("form2.png")));
+    ExpectListedTextsFit(form, kControls);
+    // Labels grow with their text and must stay inside what holds them.
     for (const Expected &e : kControls) {
-        if (e.kind == Kind::Timer)
-            continue;
-        QWidget *w = W(e.name);
-        ExpectTextFits(w);
-        if (e.text)
-            ExpectGlyphsInFont(w, U(e.text));
-        // Labels grow with their text and must stay inside what holds them.
         if (e.kind == Kind::Label && e.shown) {
+            QWidget *w = W(e.name);
             EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry())) << e.name;
         }
     }
