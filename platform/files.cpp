@@ -2,6 +2,8 @@
 // failure is seen exactly where it happens (open, read, write, fsync, rename).
 #include "platform/files.h"
 
+#include "platform/failure.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,9 +25,14 @@ int OpenForReading(const std::string &path)
     do
         fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        KeepFailure(errno);
+        return -1;
+    }
     // A folder opens read-only and would give zero bytes for a zero limit.
     struct stat st;
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        KeepFailure(S_ISDIR(st.st_mode) ? EISDIR : errno);
         ::close(fd);
         return -1;
     }
@@ -35,7 +42,10 @@ int OpenForReading(const std::string &path)
 // Linux closes the descriptor also when close() reports EINTR.
 bool CloseFile(int fd)
 {
-    return ::close(fd) == 0 || errno == EINTR;
+    if (::close(fd) == 0 || errno == EINTR)
+        return true;
+    KeepFailure(errno);
+    return false;
 }
 
 ssize_t ReadSome(int fd, void *buffer, std::size_t size)
@@ -44,6 +54,8 @@ ssize_t ReadSome(int fd, void *buffer, std::size_t size)
     do
         n = ::read(fd, buffer, size);
     while (n < 0 && errno == EINTR);
+    if (n < 0)
+        KeepFailure(errno);
     return n;
 }
 
@@ -53,8 +65,10 @@ bool WriteAll(int fd, const std::uint8_t *data, std::size_t size)
         const ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0)
+        if (n <= 0) {
+            KeepFailure(n < 0 ? errno : EIO);
             return false;
+        }
         data += n;
         size -= std::size_t(n);
     }
@@ -154,17 +168,22 @@ bool ReplaceFile(const std::string &path, const std::uint8_t *data, std::size_t 
 {
     std::string temporary = path + ".XXXXXX";
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        KeepFailure(errno);
         return false;
+    }
 
-    bool ok = ::fchmod(fd, NewFileMode(path)) == 0 && WriteAll(fd, data, size) && ::fsync(fd) == 0;
+    auto step = [](bool done) {
+        if (!done)
+            KeepFailure(errno);
+        return done;
+    };
+    bool ok = step(::fchmod(fd, NewFileMode(path)) == 0) && WriteAll(fd, data, size) && step(::fsync(fd) == 0);
     ok = CloseFile(fd) && ok;
     if (ok)
-        ok = ::rename(temporary.c_str(), path.c_str()) == 0;
+        ok = step(::rename(temporary.c_str(), path.c_str()) == 0);
     if (!ok) {
-        const int saved = errno;
         ::unlink(temporary.c_str());
-        errno = saved;
         return false;
     }
     SyncFolderOf(path);

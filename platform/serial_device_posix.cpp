@@ -1,6 +1,8 @@
 // Opening, closing and configuring a serial device with termios.
 #include "platform/serial_device_posix.h"
 
+#include "platform/failure.h"
+
 #include <fcntl.h>
 #include <linux/major.h>
 #include <linux/serial.h>
@@ -158,11 +160,25 @@ struct Closer {
 
 } // namespace
 
+bool NoPort()
+{
+    KeepFailure(EBADF, "no port is open");
+    return false;
+}
+
+bool SystemFailure()
+{
+    KeepFailure(errno);
+    return false;
+}
+
 SerialDevice *OpenSerialDevice(const std::string &portName)
 {
     const std::string path = ResolvePortPath(portName);
-    if (path.empty())
+    if (path.empty()) {
+        KeepFailure(EINVAL, "\"" + portName + "\" is no COM port name");
         return nullptr;
+    }
 
     // O_NONBLOCK keeps open() from waiting for carrier on a modem line. It
     // stays set afterwards: a blocking write() on a terminal waits until the
@@ -171,29 +187,40 @@ SerialDevice *OpenSerialDevice(const std::string &portName)
     do
         fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+    if (fd < 0) {
+        KeepFailure(errno);
         return nullptr;
+    }
     std::unique_ptr<SerialDevice, Closer> device(new SerialDevice);
     device->fd = fd;
 
     // flock belongs to this open file description, so it also refuses a
     // second open by this process; TIOCEXCL alone would not stop root.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // The lock is taken: some program holds the port.
+        KeepFailure(errno == EWOULDBLOCK ? EBUSY : errno);
         return nullptr;
+    }
     // A plain file may stand in for a port; it then fails at the settings.
-    if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY)
+    if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
+        KeepFailure(errno);
         return nullptr;
+    }
 
     struct stat st;
-    if (::fstat(fd, &st) != 0)
+    if (::fstat(fd, &st) != 0) {
+        KeepFailure(errno);
         return nullptr;
+    }
     device->regularFile = S_ISREG(st.st_mode);
     device->terminal = ::isatty(fd) == 1;
     if (device->terminal) {
         device->pseudoTerminal = IsPseudoTerminal(st);
         AskForLowLatency(fd);
-        if (!MakeRaw(fd))
+        if (!MakeRaw(fd)) {
+            KeepFailure(errno);
             return nullptr;
+        }
     }
     return device.release();
 }
@@ -213,8 +240,10 @@ void CloseSerialDevice(SerialDevice *device)
 bool GetLineSettings(SerialDevice *device, LineSettings &settings)
 {
     termios t;
-    if (!device || ::tcgetattr(device->fd, &t) != 0)
-        return false;
+    if (!device)
+        return NoPort();
+    if (::tcgetattr(device->fd, &t) != 0)
+        return SystemFailure();
     LineSettings read = Decode(t);
     if (device->pseudoTerminal && device->ptyFraming) {
         read.ByteSize = device->ptyFraming->ByteSize;
@@ -227,34 +256,40 @@ bool GetLineSettings(SerialDevice *device, LineSettings &settings)
 bool SetLineSettings(SerialDevice *device, const LineSettings &settings)
 {
     termios t;
-    if (!device || ::tcgetattr(device->fd, &t) != 0)
-        return false;
+    if (!device)
+        return NoPort();
+    if (::tcgetattr(device->fd, &t) != 0)
+        return SystemFailure();
     const auto speed = SpeedCode(settings.BaudRate);
     const auto size = SizeBits(settings.ByteSize);
     const auto parity = ParityBits(settings.Parity);
     const auto stop = StopBits(settings.StopBits);
-    if (!speed || !size || !parity || !stop)
+    if (!speed || !size || !parity || !stop) {
+        KeepFailure(EINVAL, "the line settings are not ones a serial port knows");
         return false;
+    }
 
     t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
     t.c_cflag |= *size | *parity | *stop;
     if (::cfsetispeed(&t, *speed) != 0 || ::cfsetospeed(&t, *speed) != 0)
-        return false;
+        return SystemFailure();
     if (SetAttributes(device->fd, t) != 0)
-        return false;
+        return SystemFailure();
 
     // tcsetattr succeeds when the driver took any part of the request; a
     // UART that cannot do mark parity or five bits quietly keeps the old.
     termios back;
     if (::tcgetattr(device->fd, &back) != 0)
-        return false;
+        return SystemFailure();
     LineSettings taken = Decode(back);
     if (device->pseudoTerminal) {
         taken.ByteSize = settings.ByteSize;
         taken.Parity = settings.Parity;
     }
-    if (!SameLine(taken, settings))
+    if (!SameLine(taken, settings)) {
+        KeepFailure(EINVAL, "the driver did not take the line settings");
         return false;
+    }
     if (device->pseudoTerminal)
         device->ptyFraming = settings;
     return true;
@@ -263,7 +298,7 @@ bool SetLineSettings(SerialDevice *device, const LineSettings &settings)
 bool GetTimeouts(SerialDevice *device, CommTimeouts &timeouts)
 {
     if (!device)
-        return false;
+        return NoPort();
     timeouts = device->timeouts;
     return true;
 }
@@ -271,7 +306,7 @@ bool GetTimeouts(SerialDevice *device, CommTimeouts &timeouts)
 bool SetTimeouts(SerialDevice *device, const CommTimeouts &timeouts)
 {
     if (!device)
-        return false;
+        return NoPort();
     device->timeouts = timeouts;
     return true;
 }
@@ -279,18 +314,26 @@ bool SetTimeouts(SerialDevice *device, const CommTimeouts &timeouts)
 bool RaiseRtsLine(SerialDevice *device)
 {
     if (!device)
-        return false;
+        return NoPort();
     int bits = TIOCM_RTS;
     if (::ioctl(device->fd, TIOCMBIS, &bits) == 0)
         return true;
     // A pseudo-terminal has no modem lines: there is no RTS to raise and the
     // peer needs none.
-    return device->terminal && (errno == ENOTTY || errno == EINVAL);
+    if (device->terminal && (errno == ENOTTY || errno == EINVAL))
+        return true;
+    return SystemFailure();
 }
 
 bool DiscardInput(SerialDevice *device)
 {
-    return device && device->terminal && ::tcflush(device->fd, TCIFLUSH) == 0;
+    if (!device)
+        return NoPort();
+    if (!device->terminal) {
+        KeepFailure(ENOTTY);
+        return false;
+    }
+    return ::tcflush(device->fd, TCIFLUSH) == 0 || SystemFailure();
 }
 
 } // namespace platform

@@ -19,4 +19,8 @@ struct SerialDevice {
     CommTimeouts timeouts;
 };
 
+// Keep the reason of a failure and return false, for `return NoPort();`.
+bool NoPort();        // a call on no device
+bool SystemFailure(); // errno says why
+
 } // namespace platform

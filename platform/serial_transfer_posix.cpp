@@ -2,6 +2,8 @@
 // monotonic clock because POSIX keeps no time-outs per port.
 #include "platform/serial_device_posix.h"
 
+#include "platform/failure.h"
+
 #include <poll.h>
 #include <unistd.h>
 
@@ -48,6 +50,7 @@ Wait WaitFor(int fd, short events, std::optional<Clock::time_point> until)
         if (result < 0) {
             if (errno == EINTR)
                 continue;
+            KeepFailure(errno);
             return Wait::Failed;
         }
         if (result == 0) {
@@ -59,6 +62,7 @@ Wait WaitFor(int fd, short events, std::optional<Clock::time_point> until)
             return Wait::Ready;
         // POLLHUP, POLLERR or POLLNVAL with nothing to transfer: the device
         // went away, and polling again would return at once, forever.
+        KeepFailure(EIO, "the device hung up or went away");
         return Wait::Failed;
     }
 }
@@ -79,12 +83,18 @@ Step WaitAndTransfer(int fd, short events, std::optional<Clock::time_point> unti
         break;
     }
     const ssize_t n = transfer();
-    if (n < 0)
-        return errno == EINTR || errno == EAGAIN ? Step::Retry : Step::Failed;
+    if (n < 0) {
+        if (errno == EINTR || errno == EAGAIN)
+            return Step::Retry;
+        KeepFailure(errno);
+        return Step::Failed;
+    }
     // A terminal whose other side hung up reports itself ready and then
     // moves nothing.
-    if (n == 0)
+    if (n == 0) {
+        KeepFailure(EIO, "the device hung up or went away");
         return Step::Failed;
+    }
     moved += std::size_t(n);
     return Step::Moved;
 }
@@ -101,7 +111,7 @@ bool ReadPlainFile(int fd, std::uint8_t *data, std::size_t size, std::size_t &re
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return false;
+            return SystemFailure();
         }
         if (n == 0)
             break;
@@ -116,7 +126,7 @@ bool ReadDevice(SerialDevice *device, std::uint8_t *data, std::size_t size, std:
 {
     received = 0;
     if (!device)
-        return false;
+        return NoPort();
     if (device->regularFile)
         return ReadPlainFile(device->fd, data, size, received);
 
@@ -162,7 +172,7 @@ bool WriteDevice(SerialDevice *device, const std::uint8_t *data, std::size_t siz
 {
     written = 0;
     if (!device)
-        return false;
+        return NoPort();
 
     const CommTimeouts &t = device->timeouts;
     std::optional<Clock::time_point> end;

@@ -1,5 +1,6 @@
 // Opening ports: exclusivity, what cannot be a port, and what a plain file
 // standing in for a port can and cannot do.
+#include "platform/failure.h"
 #include "platform/serial_device.h"
 #include "pty_fixture.h"
 
@@ -21,6 +22,7 @@ TEST_F(SerialOpenTest, PortOpensOnlyOnceAtATime)
 {
     ASSERT_NE(OpenPort(), nullptr);
     EXPECT_EQ(OpenSerialDevice("COM7"), nullptr);
+    EXPECT_EQ(platform::LastFailure().code, EBUSY) << "the reason says the port is taken";
     EXPECT_EQ(OpenSerialDevice("\\\\.\\COM7"), nullptr);
     // Another name for the same device is still the same port.
     ASSERT_EQ(::symlink(slavePath.c_str(), dir.file("COM8").c_str()), 0);
@@ -38,11 +40,19 @@ TEST_F(SerialOpenTest, WhatIsNoPortFailsToOpen)
     ASSERT_EQ(::symlink((dir.path() / "folder").c_str(), dir.file("COM10").c_str()), 0);
     std::filesystem::create_directory(dir.path() / "COM11");
 
-    EXPECT_EQ(OpenSerialDevice("COM8"), nullptr) << "missing";
-    EXPECT_EQ(OpenSerialDevice("COM9"), nullptr) << "dangling link";
-    EXPECT_EQ(OpenSerialDevice("COM10"), nullptr) << "link to a folder";
-    EXPECT_EQ(OpenSerialDevice("COM11"), nullptr) << "folder";
-    EXPECT_EQ(OpenSerialDevice("LPT1"), nullptr) << "no COM name";
+    const struct {
+        const char *name, *what;
+        int reason;
+    } cases[] = {
+        {"COM8", "missing", ENOENT},       {"COM9", "dangling link", ENOENT},
+        {"COM10", "link to a folder", EISDIR}, {"COM11", "folder", EISDIR},
+        {"LPT1", "no COM name", EINVAL},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(OpenSerialDevice(c.name), nullptr) << c.what;
+        EXPECT_EQ(platform::LastFailure().code, c.reason) << c.what;
+        EXPECT_FALSE(platform::LastFailure().text.empty()) << c.what;
+    }
 }
 
 TEST_F(SerialOpenTest, PeerClosedBeforeOpen)
@@ -61,6 +71,7 @@ TEST_F(SerialOpenTest, PlainFileOpensButHasNoLine)
 
     platform::LineSettings line;
     EXPECT_FALSE(platform::GetLineSettings(file, line));
+    EXPECT_EQ(platform::LastFailure().code, ENOTTY);
     EXPECT_FALSE(platform::SetLineSettings(file, {9600, 8, platform::NOPARITY, platform::ONESTOPBIT}));
     EXPECT_FALSE(platform::RaiseRtsLine(file));
     EXPECT_FALSE(platform::DiscardInput(file));

@@ -1,0 +1,22 @@
+#include "platform/failure.h"
+
+#include <system_error>
+#include <utility>
+
+namespace platform {
+namespace {
+thread_local FailureReason lastFailure;
+} // namespace
+
+FailureReason LastFailure()
+{
+    return lastFailure;
+}
+
+void KeepFailure(int code, std::string text)
+{
+    // system_category speaks errno on POSIX and GetLastError() on Windows.
+    lastFailure = {code, text.empty() ? std::system_category().message(code) : std::move(text)};
+}
+
+} // namespace platform
