@@ -22,6 +22,15 @@ bool usable(const QWidget *w)
     return w->isVisibleTo(window) && w->isEnabledTo(window);
 }
 
+// A text ends at its first zero character, as it does in the system's own
+// controls; Qt would draw the zero as a box. A display's reply of "123"
+// and a zero byte shows as 123.
+QString shown(const QString &text)
+{
+    const qsizetype end = text.indexOf(QChar(0));
+    return end < 0 ? text : text.left(end);
+}
+
 void setButtonGlyph(QWidget *widget, const QString &resource)
 {
     auto *button = qobject_cast<QAbstractButton *>(widget);
@@ -66,7 +75,7 @@ QString TLabel::Caption() const
 void TLabel::SetCaption(const QString &caption)
 {
     auto *label = static_cast<QLabel *>(widget_);
-    label->setText(caption);
+    label->setText(shown(caption));
     label->adjustSize();
 }
 
@@ -77,7 +86,7 @@ QString TEdit::Text() const
 
 void TEdit::SetText(const QString &text)
 {
-    static_cast<QLineEdit *>(widget_)->setText(text);
+    static_cast<QLineEdit *>(widget_)->setText(shown(text));
 }
 
 QString TButton::Caption() const
@@ -87,7 +96,7 @@ QString TButton::Caption() const
 
 void TButton::SetCaption(const QString &caption)
 {
-    static_cast<QAbstractButton *>(widget_)->setText(caption);
+    static_cast<QAbstractButton *>(widget_)->setText(shown(caption));
 }
 
 void TButton::Click()
@@ -170,7 +179,7 @@ QString TSpinEdit::Text() const
 
 void TSpinEdit::SetText(const QString &text)
 {
-    static_cast<detail::SpinLineEdit *>(widget_)->setText(text);
+    static_cast<detail::SpinLineEdit *>(widget_)->setText(shown(text));
 }
 
 int TSpinEdit::MinValue() const
@@ -192,7 +201,7 @@ QString TStatusBar::PanelText(int index) const
 void TStatusBar::SetPanelText(int index, const QString &text)
 {
     if (QLabel *panel = static_cast<detail::StatusBarWidget *>(widget_)->panel(index))
-        panel->setText(text);
+        panel->setText(shown(text));
 }
 
 // ---------------------------------------------------------------------------

@@ -266,17 +266,7 @@ TForm::TForm(const FormLayout &layout, TForm *owner)
     // device pixels, so the 96-dpi layout grows with the resolution by itself.
     const int clientWidth = layout.clientWidth > 0 ? layout.clientWidth : layout.outerWidth - kFrameWidth;
     const int clientHeight = layout.clientHeight > 0 ? layout.clientHeight : layout.outerHeight - kFrameHeight;
-    w->resize(std::max(1, clientWidth), std::max(1, clientHeight));
-    if (layout.centred) {
-        QScreen *screen = owner ? owner->Widget()->screen() : QGuiApplication::primaryScreen();
-        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
-        const int outerWidth = layout.outerWidth > 0 ? layout.outerWidth : clientWidth + kFrameWidth;
-        const int outerHeight = layout.outerHeight > 0 ? layout.outerHeight : clientHeight + kFrameHeight;
-        w->move(area.x() + std::max(0, (area.width() - outerWidth) / 2),
-                area.y() + std::max(0, (area.height() - outerHeight) / 2));
-    } else {
-        w->move(layout.left, layout.top);
-    }
+    SetClientSize(clientWidth, clientHeight);
 
     std::vector<TControl *> bevels;
     for (const ControlLayout *row : creationOrder(layout.controls)) {
@@ -381,6 +371,28 @@ std::vector<std::string> TForm::WireEvents(const std::map<std::string, TNotifyEv
             OnActivate = *handler;
     }
     return missing;
+}
+
+void TForm::SetClientSize(int width, int height)
+{
+    QWidget *w = Widget();
+    if (!w)
+        return;
+    w->resize(std::max(1, width), std::max(1, height));
+    if (!layout_.centred) {
+        w->move(layout_.left, layout_.top);
+        return;
+    }
+    QWidget *owner = w->parentWidget();
+    QScreen *screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
+    // The layout's outer size holds as long as the client area is the
+    // layout's own; a grown one keeps the same frame around it.
+    const bool asLaidOut = width == layout_.clientWidth && height == layout_.clientHeight;
+    const int outerWidth = asLaidOut && layout_.outerWidth > 0 ? layout_.outerWidth : width + kFrameWidth;
+    const int outerHeight = asLaidOut && layout_.outerHeight > 0 ? layout_.outerHeight : height + kFrameHeight;
+    w->move(area.x() + std::max(0, (area.width() - outerWidth) / 2),
+            area.y() + std::max(0, (area.height() - outerHeight) / 2));
 }
 
 void TForm::Show()

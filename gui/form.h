@@ -40,6 +40,8 @@ public:
     // handler of that name; returns the handler names that were not given.
     std::vector<std::string> WireEvents(const std::map<std::string, TNotifyEvent> &handlers);
 
+    // Resizes the client area; a centred window is centred again.
+    void SetClientSize(int width, int height);
     void Show();
     int ShowModal(); // returns when the window closes
     void Close();
