@@ -1,6 +1,19 @@
 #include "test_window/tform2.h"
 
+#include "gui/convert.h"
+#include "serial/drv232.h"
 #include "test_window/form2_layout.h"
+
+#include <cmath>
+#include <limits>
+
+float TestPeriod = 0.5f;
+std::uint16_t TestMode = 0;
+std::uint8_t TestCharacter = 31;
+
+namespace {
+QString U(const char *utf8) { return QString::fromUtf8(utf8); }
+} // namespace
 
 TForm2::TForm2(gui::TForm *owner) : gui::TForm(Form2Layout(), owner) {
     Bind(Label14, "Label14");
@@ -21,4 +34,46 @@ TForm2::TForm2(gui::TForm *owner) : gui::TForm(Form2Layout(), owner) {
     Bind(Edit1, "Edit1");
     Bind(Edit2, "Edit2");
     Bind(Timer1, "Timer1");
+
+    auto handler = [this](void (TForm2::*method)(gui::TObject *)) {
+        return [this, method](gui::TObject *sender) { (this->*method)(sender); };
+    };
+    WireEvents({
+        {"FormActivate", handler(&TForm2::FormActivate)},
+        {"Edit1Exit", handler(&TForm2::Edit1Exit)},
+        {"Edit2Exit", handler(&TForm2::Edit2Exit)},
+        {"Button1Click", handler(&TForm2::Button1Click)},
+        {"Button2Click", handler(&TForm2::Button2Click)},
+        {"Button3Click", handler(&TForm2::Button3Click)},
+        {"Button5Click", handler(&TForm2::Button5Click)},
+        {"Timer1Timer", handler(&TForm2::Timer1Timer)},
+    });
+}
+
+void TForm2::FormActivate(gui::TObject *) {
+    TestPeriod = 0.5f;
+    TestMode = 0;
+    TestCharacter = 31;
+    Edit1->SetText(gui::FloatToStrRegional(0.5, 1));
+    Edit2->SetText(QString::number(TestCharacter));
+    Panel1->SetVisible(false);
+    Label14->SetCaption(U("Adresa modulu: ") + QString::number(Drv232::ModuleAddress));
+}
+
+void TForm2::Edit1Exit(gui::TObject *) {
+    // A number beyond single precision has no period to become.
+    const auto period = gui::StrToFloatRegional(Edit1->Text());
+    if (period && std::fabs(*period) <= std::numeric_limits<float>::max())
+        TestPeriod = static_cast<float>(*period);
+    else
+        gui::ShowErrorBox(this, U("Chybná perioda"));
+}
+
+void TForm2::Edit2Exit(gui::TObject *) { ReadCharacterCode(); }
+
+void TForm2::ReadCharacterCode() {
+    if (const auto code = gui::StrToIntStrict(Edit2->Text()))
+        TestCharacter = static_cast<std::uint8_t>(*code);
+    else
+        gui::ShowErrorBox(this, U("Chybný formát čísla"));
 }

@@ -3,6 +3,14 @@
 // decimal-point test, sent as digit frames.
 #include "gui/form.h"
 
+#include <cstdint>
+
+// The test state belongs to the window's unit, not to one window: it
+// outlives a closed window and is set afresh when the next one activates.
+extern float TestPeriod;            // seconds, of the counter and point tests
+extern std::uint16_t TestMode;      // 0 none, 1 character, 2 counter, 3 points
+extern std::uint8_t TestCharacter;  // the code the next character test sends
+
 class TForm2 : public gui::TForm {
 public:
     explicit TForm2(gui::TForm *owner);
@@ -13,4 +21,25 @@ public:
     gui::TPanel *Panel1;
     gui::TEdit *Edit1, *Edit2;
     gui::TTimer *Timer1;
+
+    void FormActivate(gui::TObject *Sender);
+    void Edit1Exit(gui::TObject *Sender);
+    void Edit2Exit(gui::TObject *Sender);
+    void Button1Click(gui::TObject *Sender); // one step of the character test
+    void Button2Click(gui::TObject *Sender); // starts the counter test
+    void Button3Click(gui::TObject *Sender); // starts the decimal-point test
+    void Button5Click(gui::TObject *Sender); // "Zpět"
+    void Timer1Timer(gui::TObject *Sender);
+
+private:
+    // Edit2 into TestCharacter, or the error box.
+    void ReadCharacterCode();
+    void StartTimedTest(std::uint16_t mode);
+    void SendCells();
+    void MovePoint();
 };
+
+// The test clock's interval for a period in seconds: rounded to the nearest
+// millisecond, a half to the even neighbour. 0 (the timer never ticks) for a
+// period that gives no positive interval a timer can keep.
+int TestInterval(float periodSeconds);

@@ -62,21 +62,6 @@ void MainWindowTest::ClearWire() {
         display->clearFrames();
 }
 
-void MainWindowTest::AnswerNextMessageBox(QString *text) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [text, poll] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) {
-            QTimer::singleShot(20, *poll);
-            return;
-        }
-        if (text)
-            *text = box->text();
-        box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->accept();
-    };
-    QTimer::singleShot(20, *poll);
-}
-
 void MainWindowTest::SetClock(int h, int m, int s) {
     platform::SetClockSource([h, m, s] { return platform::LocalTime{h, m, s, 500}; });
 }

@@ -5,6 +5,7 @@
 #include "platform/local_time.h"
 #include "serial/drv232.h"
 #include "sim/display_sim.h"
+#include "tests/support/qt_tests.h"
 #include "tests/support/temp_dir.h"
 
 #include <QString>
@@ -33,8 +34,6 @@ protected:
     // Every frame the displays saw, oldest first, with the port that saw it.
     std::vector<std::pair<int, sim::Frame>> WireLog() const;
     void ClearWire();
-    // Waits for the next modal message box, records its text and presses OK.
-    void AnswerNextMessageBox(QString *text);
     // Places the clock at h:m:s for SampleClock.
     void SetClock(int h, int m, int s);
     // One tick of Timer2, as the message loop would deliver it.
@@ -42,3 +41,5 @@ protected:
 };
 
 std::string Hex(const std::string &bytes);
+
+using testsupport::AnswerNextMessageBox;

@@ -136,19 +136,30 @@ TEST_F(LinkTest, ACommandThatCannotLeaveWholeIsAFailedExchange) {
     close(master);
 }
 
-TEST_F(LinkTest, DigitFrameGoesOutLeftmostCellFirstWithPoints) {
+TEST_F(LinkTest, DigitFrameGoesOutLeftmostCellFirstWithPointsAndAddress) {
+    const struct {
+        std::array<std::uint8_t, 5> cells, points;
+        std::uint8_t address;
+        const char *wire;
+    } cases[] = {
+        {{'1', '2', '3', '4', '5'}, {}, 0, "01 30 02 35 34 33 32 31 0D 0A"},
+        {{'1', '2', '3', '4', '5'}, {0, 0, 1, 0, 0}, 0, "01 30 02 35 34 B3 32 31 0D 0A"},
+        {{}, {}, 0, "01 30 02 00 00 00 00 00 0D 0A"},
+        {{'1', '2', '3', '4', '5'}, {}, 9, "01 39 02 35 34 33 32 31 0D 0A"},
+        {{'1', '2', '3', '4', '5'}, {}, 10, "01 3A 02 35 34 33 32 31 0D 0A"},
+        {{0xB1, 0, 0, 0, 0}, {1, 0, 0, 0, 0}, 208, "01 00 02 00 00 00 00 B1 0D 0A"},
+    };
     auto &display = AddDisplay(3);
     ASSERT_TRUE(Drv232::OpenPort(3));
-    Drv232::DigitCells = {'1', '2', '3', '4', '5'};
-    Drv232::PointFlags = {0, 0, 0, 0, 0};
-    EXPECT_FALSE(Drv232::SendDigitFrame(0)) << "false means the frame went out";
-    EXPECT_EQ(sim::FrameToHex(LastFrame(display)), "01 30 02 35 34 33 32 31 0D 0A");
-
-    display.clearFrames();
-    Drv232::PointFlags[2] = 1;
-    EXPECT_FALSE(Drv232::SendDigitFrame(10));
-    EXPECT_EQ(sim::FrameToHex(LastFrame(display)), "01 3A 02 35 34 B3 32 31 0D 0A");
-    EXPECT_EQ(Drv232::DigitCells[2], '3') << "sending leaves the cells as they were";
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.wire);
+        display.clearFrames();
+        Drv232::DigitCells = c.cells;
+        Drv232::PointFlags = c.points;
+        EXPECT_FALSE(Drv232::SendDigitFrame(c.address)) << "false means the frame went out";
+        EXPECT_EQ(sim::FrameToHex(LastFrame(display)), c.wire);
+        EXPECT_EQ(Drv232::DigitCells, c.cells) << "sending leaves the cells as they were";
+    }
     Drv232::DigitCells = {};
     Drv232::PointFlags = {};
 }

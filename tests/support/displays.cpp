@@ -19,4 +19,13 @@ std::unique_ptr<sim::DisplaySim> StartDisplay(const std::filesystem::path &portD
     return display;
 }
 
+std::vector<std::string> TakeFrames(sim::DisplaySim &display, std::size_t expected) {
+    display.waitForFrames(expected, std::chrono::milliseconds(expected ? 1000 : 100));
+    std::vector<std::string> out;
+    for (const auto &frame : display.frames())
+        out.push_back(sim::FrameToHex(frame.bytes));
+    display.clearFrames();
+    return out;
+}
+
 } // namespace testsupport

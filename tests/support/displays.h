@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -12,5 +13,10 @@ namespace testsupport {
 // failure recorded) when the pty or its link cannot be made.
 std::unique_ptr<sim::DisplaySim> StartDisplay(const std::filesystem::path &portDir, int port,
                                               sim::Behaviour behaviour, const std::string &value);
+
+// The frames the display took since the last call, as hex, oldest first:
+// waits up to a second for expected of them (a tenth when none are
+// expected, for strays), then empties the log.
+std::vector<std::string> TakeFrames(sim::DisplaySim &display, std::size_t expected);
 
 } // namespace testsupport
