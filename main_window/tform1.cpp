@@ -56,6 +56,23 @@ TForm1::TForm1() : gui::TForm(Form1Layout()) {
         {"BitBtn12Click", handler(&TForm1::BitBtn12Click)},
         {"Timer2Timer", handler(&TForm1::Timer2Timer)},
         {"BitBtn6Click", handler(&TForm1::BitBtn6Click)},
+        {"Button1Click", handler(&TForm1::Button1Click)},
+        {"Button4Click", handler(&TForm1::Button4Click)},
+        {"Button5Click", handler(&TForm1::Button5Click)},
+        {"BitBtn1Click", handler(&TForm1::BitBtn1Click)},
+        {"BitBtn2Click", handler(&TForm1::BitBtn2Click)},
+        {"BitBtn3Click", handler(&TForm1::BitBtn3Click)},
+        {"Edit1Exit", handler(&TForm1::Edit1Exit)},
+        {"BitBtn4Click", handler(&TForm1::BitBtn4Click)},
+        {"BitBtn5Click", handler(&TForm1::BitBtn5Click)},
+        {"SpinEdit1Exit", handler(&TForm1::SpinEdit1Exit)},
+        {"BitBtn9Click", handler(&TForm1::BitBtn9Click)},
+        {"BitBtn10Click", handler(&TForm1::BitBtn10Click)},
+        {"Timer1Timer", handler(&TForm1::Timer1Timer)},
+        {"SpeedButton1Click", handler(&TForm1::SpeedButton1Click)},
+        {"SpeedButton2Click", handler(&TForm1::SpeedButton2Click)},
+        {"BitBtn7Click", handler(&TForm1::BitBtn7Click)},
+        {"BitBtn8Click", handler(&TForm1::BitBtn8Click)},
     });
 }
 

@@ -43,6 +43,31 @@ public:
     // Exit.
     void BitBtn6Click(gui::TObject *Sender);
 
+    // Service controls: fixed and stepped values, the value through Edit1,
+    // the value file by hand and at a set period, the test window.
+    void Button1Click(gui::TObject *Sender);
+    void Button4Click(gui::TObject *Sender);
+    void Button5Click(gui::TObject *Sender);
+    void BitBtn1Click(gui::TObject *Sender);
+    void BitBtn2Click(gui::TObject *Sender);
+    void BitBtn3Click(gui::TObject *Sender);
+    void Edit1Exit(gui::TObject *Sender);
+    void BitBtn4Click(gui::TObject *Sender);
+    void BitBtn5Click(gui::TObject *Sender);
+    void SpinEdit1Exit(gui::TObject *Sender);
+    void BitBtn9Click(gui::TObject *Sender);
+    void BitBtn10Click(gui::TObject *Sender);
+    void Timer1Timer(gui::TObject *Sender);
+    void SpeedButton1Click(gui::TObject *Sender);
+    void SpeedButton2Click(gui::TObject *Sender);
+    void BitBtn7Click(gui::TObject *Sender);
+    void BitBtn8Click(gui::TObject *Sender);
+
+    // The window for a technician: the client area grows to hold the
+    // service controls, which are shown at their places in the states that
+    // automatic sending off and locked file buttons have.
+    void ShowServiceControls();
+
     // The running state and the stop-watch counters.
     bool Running = false;
     std::uint16_t WatchHours = 0;
@@ -58,6 +83,9 @@ public:
 
 private:
     void SetStatus(int panel, const QString &text);
+    void PadWithZeros(std::size_t length);
+    void ServiceSend();
+    void StepReplyValue(bool up);
     void StartDownCount(std::uint16_t &high, std::uint16_t &low, const char *statusText, bool minutesSeconds);
     void ShowAndSendCount(std::uint16_t high, std::uint16_t low);
 };

@@ -13,7 +13,7 @@ readonly WINDOW_TITLE="Zobrazovací zařízení QMX8350T"
 # Debian's ImageMagick; the convert found first on PATH may be something else.
 readonly IMAGEMAGICK_CONVERT=/usr/bin/convert
 
-for tool in Xvfb xdotool xwd; do
+for tool in Xvfb xdotool xwd xwininfo; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/bootstrap installs it)" >&2; exit 1; }
 done
 for binary in "$QMX_APP" "$QMX_SIM"; do
@@ -106,20 +106,24 @@ start_sim() {
     done
 }
 
-# start_app WORKDIR PORTDIR: the program as a user starts it, in WORKDIR.
+# start_app WORKDIR PORTDIR [ARGS...]: the program as a user starts it, in
+# WORKDIR.
 start_app() {
     local workdir=$1 portdir=$2
-    (cd "$workdir" && exec env QMX_PORT_DIR="$portdir" "$QMX_APP") \
+    shift 2
+    (cd "$workdir" && exec env QMX_PORT_DIR="$portdir" "$QMX_APP" "$@") \
         >"$E2E_TMP/app.log" 2>&1 </dev/null &
     APP_PID=$!
     E2E_PIDS+=("$APP_PID")
 }
 
-# Sets WINDOW to the main window's id once it is mapped.
+# find_window [TITLE]: sets WINDOW to the id of the window of that title
+# (the main window's by default) once it is mapped.
 WINDOW=""
 find_window() {
-    WINDOW=$(timeout 20 xdotool search --sync --onlyvisible --name "$WINDOW_TITLE" 2>/dev/null | head -n1) || true
-    [[ -n $WINDOW ]] || fail "the main window did not appear"
+    local title=${1:-$WINDOW_TITLE}
+    WINDOW=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" 2>/dev/null | head -n1) || true
+    [[ -n $WINDOW ]] || fail "the window \"$title\" did not appear"
 }
 
 window_has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
@@ -178,9 +182,20 @@ write_settings() {
         "$whole")" >"$file"
 }
 
-# screenshot NAME: the whole screen as PNG into the artefact folder.
+# screenshot NAME: the whole screen as PNG into the artefact folder. Without
+# a window manager Xvfb hands back black for a window that lies wholly over
+# another one, so each shown window is taken on its own and laid onto the
+# picture of the screen, the bottom one first.
 screenshot() {
-    local dir=${QMX_ARTEFACTS:-$E2E_TMP}
-    mkdir -p "$dir"
-    xwd -root -silent | "$IMAGEMAGICK_CONVERT" xwd:- "png:$dir/$1.tmp" && mv -f "$dir/$1.tmp" "$dir/$1"
+    local dir=${QMX_ARTEFACTS:-$E2E_TMP} parts="$E2E_TMP/screenshot"
+    mkdir -p "$dir" "$parts"
+    xwd -root -silent | "$IMAGEMAGICK_CONVERT" xwd:- "$parts/screen.png" || return 1
+    local layers=() id place n=0
+    while read -r id place; do
+        xwininfo -id "$id" | grep -q 'Map State: IsViewable' || continue
+        xwd -id "$id" -silent | "$IMAGEMAGICK_CONVERT" xwd:- "$parts/$n.png" || continue
+        layers+=("$parts/$n.png" -geometry "$place" -composite)
+        n=$((n + 1))
+    done < <(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1, $NF }' | tac)
+    "$IMAGEMAGICK_CONVERT" "$parts/screen.png" "${layers[@]}" "png:$dir/$1.tmp" && mv -f "$dir/$1.tmp" "$dir/$1"
 }

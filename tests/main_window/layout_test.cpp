@@ -206,6 +206,43 @@ TEST_F(MainWindowLayout, ServiceControlsTakeNoKeyNoClickAndNoFocusAlsoInAWideWin
     EXPECT_EQ(clicks, 2);
 }
 
+// For a technician the window grows to hold the service controls at their
+// places, with automatic sending off and the file buttons locked.
+TEST_F(MainWindowLayout, ServiceModeShowsTheServiceControlsWhereTheyAreLaidOut)
+{
+    AddDisplay(2);
+    form = std::make_unique<TForm1>();
+    form->ShowServiceControls();
+    form->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form->Widget()));
+    QWidget *w = form->Widget();
+    EXPECT_GE(w->width(), 903);
+    EXPECT_LE(w->width(), 903 + 16);
+    const QRect bar = W("StatusBar1")->geometry();
+    EXPECT_EQ(bar, QRect(0, w->height() - 19, w->width(), 19)) << "the status bar stays along the bottom";
+    EXPECT_GE(bar.top(), 505);
+    EXPECT_LE(bar.top(), 505 + 16);
+    // Centred as the window with its frame, whatever frame the window manager
+    // gives, or at the screen's edge when the screen is smaller.
+    const QRect area = w->screen()->availableGeometry(), frame = w->frameGeometry();
+    for (const auto &[before, after] : {std::pair{frame.left() - area.left(), area.right() - frame.right()},
+                                        std::pair{frame.top() - area.top(), area.bottom() - frame.bottom()}})
+        EXPECT_TRUE(before == 0 || std::abs(before - after) <= 40) << before << " " << after;
+
+    for (const Expected *e : Controls(kHidden)) {
+        SCOPED_TRACE(e->name);
+        const bool offState = std::string(e->name) == "BitBtn10" || std::string(e->name) == "SpeedButton2";
+        EXPECT_EQ(W(e->name)->isVisible(), !offState);
+        EXPECT_EQ(W(e->name)->isEnabled(), e->enabled);
+        EXPECT_EQ(W(e->name)->pos(), e->rect.topLeft());
+        if (!offState && e->kind != Kind::Bevel && e->kind != Kind::Label) {
+            EXPECT_EQ(w->childAt(e->rect.center()), W(e->name)) << "reachable by the mouse";
+        }
+    }
+    EXPECT_EQ(Panel(0), U("Připojen displej na portu COM2")) << "the start-up runs as ever";
+    EXPECT_TRUE(SaveScreenshot(w, QStringLiteral("form1_service.png")));
+}
+
 TEST_F(MainWindowLayout, ResizingMovesNothingButTheStatusBar)
 {
     AddDisplay(2);
