@@ -68,11 +68,12 @@ wait_until() {
 }
 
 # An X server of our own on a display number it picks itself, so that tests
-# run in parallel (ctest -j) never race for the same display.
+# run in parallel (ctest -j) never race for the same display. E2E_SCREEN
+# gives another screen than 1024x768x24.
 start_x() {
     local fd_file="$E2E_TMP/displayfd"
     : >"$fd_file"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp -noreset \
+    Xvfb -displayfd 3 -screen 0 "${E2E_SCREEN:-1024x768x24}" -dpi 96 -nolisten tcp -noreset \
         3>"$fd_file" >"$E2E_TMP/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
     local xpid=$!
