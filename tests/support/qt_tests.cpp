@@ -6,7 +6,6 @@
 #include <QString>
 #include <QTimer>
 #include <QtGlobal>
-#include <memory>
 
 namespace testsupport {
 
@@ -29,15 +28,18 @@ void PrepareQtTests() {
 }
 
 void OnModal(std::function<bool(QWidget *)> accept, std::function<void(QWidget *)> act) {
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [accept, act, poll] {
+    // The application owns the poll, so one that never finds its window goes
+    // with the application instead of leaking.
+    auto *poll = new QTimer(QCoreApplication::instance());
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, accept = std::move(accept), act = std::move(act)] {
         QWidget *modal = QApplication::activeModalWidget();
-        if (modal && accept(modal))
-            act(modal);
-        else
-            QTimer::singleShot(20, *poll);
-    };
-    QTimer::singleShot(20, *poll);
+        if (!modal || !accept(modal))
+            return;
+        poll->stop();
+        poll->deleteLater();
+        act(modal);
+    });
+    poll->start(20);
 }
 
 void AnswerNextMessageBox(QString *text) {
