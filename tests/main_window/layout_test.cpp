@@ -165,7 +165,7 @@ TEST_F(MainWindowLayout, ServiceControlsTakeNoKeyNoClickAndNoFocusAlsoInAWideWin
             presses.push_back(std::make_unique<QSignalSpy>(button, &QAbstractButton::pressed));
     }
     auto pressCount = [&] {
-        int n = 0;
+        qsizetype n = 0;
         for (const auto &spy : presses)
             n += spy->count();
         return n;
