@@ -1,6 +1,7 @@
 #include "window_fixture.h"
 
 #include "tests/support/displays.h"
+#include "tests/support/link_state.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -14,8 +15,7 @@
 void MainWindowTest::TearDown() {
     form.reset();
     displays.clear();
-    platform::SetClockSource({});
-    Drv232::ClosePort();
+    testsupport::ResetLinkState();
 }
 
 sim::DisplaySim &MainWindowTest::AddDisplay(int port, sim::Behaviour behaviour, const std::string &value) {

@@ -1,6 +1,7 @@
 // Clock samples as two-digit texts, with the clock placed by the test hook.
 #include "platform/local_time.h"
 #include "serial/drv232.h"
+#include "tests/support/link_state.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +16,14 @@ TEST(TwoDigits, PadsToTwoAndKeepsTheLastTwoOfFour) {
 }
 
 TEST(SampleClock, IsEmptyBeforeTheFirstSample) {
-    // Each test runs in a process of its own, so nothing has sampled yet.
-    EXPECT_EQ(Drv232::ClockHours, "");
-    EXPECT_EQ(Drv232::ClockSeconds, "");
-    EXPECT_EQ(Drv232::ClockSecond, 0);
+    // A program that has sampled nothing yet: a fresh process, whatever the
+    // tests before this one did in this one.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(Drv232::ClockHours.empty() && Drv232::ClockMinutes.empty() &&
+                                  Drv232::ClockSeconds.empty() && Drv232::ClockSecond == 0
+                              ? 0
+                              : 1),
+                ::testing::ExitedWithCode(0), "");
 }
 
 struct Sample {
@@ -29,7 +34,7 @@ struct Sample {
 
 class SampleClockAt : public ::testing::TestWithParam<Sample> {
 protected:
-    void TearDown() override { platform::SetClockSource({}); }
+    void TearDown() override { testsupport::ResetLinkState(); }
 };
 
 TEST_P(SampleClockAt, TakesAllFourFromOneReading) {

@@ -160,8 +160,6 @@ TEST_F(LinkTest, DigitFrameGoesOutLeftmostCellFirstWithPointsAndAddress) {
         EXPECT_EQ(sim::FrameToHex(LastFrame(display)), c.wire);
         EXPECT_EQ(Drv232::DigitCells, c.cells) << "sending leaves the cells as they were";
     }
-    Drv232::DigitCells = {};
-    Drv232::PointFlags = {};
 }
 
 TEST_F(LinkTest, DigitFrameWithoutAPortReportsFailure) {

@@ -4,6 +4,7 @@
 #include "serial/drv232.h"
 #include "sim/display_sim.h"
 #include "tests/support/displays.h"
+#include "tests/support/link_state.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -17,12 +18,7 @@ protected:
     testsupport::ScopedEnv portDir{"QMX_PORT_DIR", ports.path().string()};
     testsupport::ScopedWorkingDir cwd{work.path()};
 
-    void TearDown() override {
-        Drv232::ClosePort();
-        Drv232::DisposeReplyBuffer();
-        Drv232::DisplayText.clear();
-        Drv232::ParameterRecord = {};
-    }
+    void TearDown() override { testsupport::ResetLinkState(); }
 
     sim::DisplaySim &AddDisplay(int port, sim::Behaviour behaviour = sim::Behaviour::Normal,
                                 const std::string &value = "0930") {

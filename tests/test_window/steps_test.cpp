@@ -4,6 +4,7 @@
 #include "serial/drv232.h"
 #include "test_window/tform2.h"
 #include "tests/support/displays.h"
+#include "tests/support/link_state.h"
 #include "tests/support/qt_tests.h"
 #include "tests/support/temp_dir.h"
 
@@ -32,9 +33,7 @@ protected:
     }
     void TearDown() override {
         form.reset();
-        Drv232::ClosePort();
-        Drv232::DigitCells = {};
-        Drv232::PointFlags = {};
+        testsupport::ResetLinkState();
         QLocale::setDefault(QLocale::system());
     }
     // A fresh window, shown and activated as the main window's button does.
