@@ -9,7 +9,6 @@
 #include "serial/drv232.h"
 
 #include <csignal>
-#include <cstdio>
 #include <iostream>
 
 namespace {
