@@ -1,45 +1,28 @@
 #include "gui/convert.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "platform/cp1250.h"
+
+#include <QList>
 
 namespace gui {
 
-namespace {
-constexpr const char *kCodePage = "windows-1250";
-}
-
 std::string ToCp1250(const QString &text)
 {
-    QStringEncoder encoder(kCodePage);
-    QByteArray bytes = encoder.encode(text);
-    if (!encoder.hasError())
-        return bytes.toStdString();
-
-    // The converter substitutes 0x1A for a character the page lacks, which the
-    // display would show as garbage; redo it one code point at a time so that
-    // only those characters become '?'. The error flag survives resetState(),
-    // hence a fresh converter for each.
     std::string out;
     out.reserve(static_cast<std::size_t>(text.size()));
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype n = (text[i].isHighSurrogate() && i + 1 < text.size()
-                             && text[i + 1].isLowSurrogate()) ? 2 : 1;
-        QStringEncoder single(kCodePage);
-        const QByteArray one = single.encode(QStringView(text).mid(i, n));
-        if (single.hasError() || one.size() != 1)
-            out.push_back('?');
-        else
-            out.push_back(one[0]);
-        i += n;
-    }
+    // Code points, so that a character beyond the BMP gives one '?', not two.
+    for (char32_t c : text.toUcs4())
+        out.push_back(static_cast<char>(platform::CharToCp1250(c).value_or('?')));
     return out;
 }
 
 QString FromCp1250(const std::string &bytes)
 {
-    QStringDecoder decoder(kCodePage);
-    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    std::u32string chars;
+    chars.reserve(bytes.size());
+    for (char b : bytes)
+        chars.push_back(platform::Cp1250ToChar(static_cast<std::uint8_t>(b)));
+    return QString::fromUcs4(chars.data(), static_cast<qsizetype>(chars.size()));
 }
 
 std::optional<std::int32_t> StrToIntStrict(const QString &text)

@@ -13,6 +13,11 @@ FailureReason LastFailure()
     return lastFailure;
 }
 
+void ClearFailure()
+{
+    lastFailure = {};
+}
+
 void KeepFailure(int code, std::string text)
 {
     // system_category speaks errno on POSIX and GetLastError() on Windows.

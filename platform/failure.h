@@ -14,6 +14,10 @@ struct FailureReason {
 // The reason of the last failure on this thread; a success does not clear it.
 FailureReason LastFailure();
 
+// Forgets the kept reason, for a caller that must tell a failure of this call
+// from one kept earlier.
+void ClearFailure();
+
 // For the backends: keeps code (and text, or the system's text for code) as
 // the last failure.
 void KeepFailure(int code, std::string text = {});

@@ -2,6 +2,7 @@
 // any device (a USB adapter, a pseudo-terminal) with a link in the program's
 // configuration folder; QMX_PORT_DIR replaces that folder altogether so that
 // tests never touch real ports.
+#include "platform/port_report.h"
 #include "platform/serial_device.h"
 
 #include <sys/stat.h>
@@ -50,15 +51,15 @@ std::string ConfigFolder()
 
 } // namespace
 
-std::string ResolvePortPath(const std::string &portName)
+std::optional<PortLocation> LocatePort(const std::string &portName)
 {
     const std::optional<unsigned> number = PortNumber(portName);
     if (!number)
-        return {};
+        return std::nullopt;
     const std::string com = "COM" + std::to_string(*number);
 
     if (std::string portDir = Environment("QMX_PORT_DIR"); !portDir.empty())
-        return portDir + "/" + com;
+        return PortLocation{portDir + "/" + com, PortRule::PortFolder};
 
     if (std::string config = ConfigFolder(); !config.empty()) {
         std::string mapped = config + "/qmx8350t/ports/" + com;
@@ -66,9 +67,15 @@ std::string ResolvePortPath(const std::string &portName)
         // the port the user chose, and opening it then fails as it should.
         struct stat st;
         if (::lstat(mapped.c_str(), &st) == 0)
-            return mapped;
+            return PortLocation{mapped, PortRule::LinkFolder};
     }
-    return "/dev/ttyS" + std::to_string(*number - 1);
+    return PortLocation{"/dev/ttyS" + std::to_string(*number - 1), PortRule::SerialDevice};
+}
+
+std::string ResolvePortPath(const std::string &portName)
+{
+    const std::optional<PortLocation> location = LocatePort(portName);
+    return location ? location->path : std::string();
 }
 
 } // namespace platform

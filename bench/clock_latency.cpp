@@ -1,0 +1,145 @@
+// qmxctl clock mm:ss against an emulated display at 9600 baud, on the real
+// clock: how long after each change of second the first byte of the new value
+// reaches the display, and whether a second is lost or sent twice.
+//
+// The display runs in this process; qmxctl runs as a child, as a shell runs
+// it, so its CPU time comes from wait4.
+//
+//   qmx_bench_clock [--seconds N]     (default 600)
+#include "sim/display_sim.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <mutex>
+#include <set>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+using System = std::chrono::system_clock;
+
+[[noreturn]] void Fail(const std::string &why)
+{
+    std::fprintf(stderr, "qmx_bench_clock: %s\n", why.c_str());
+    std::exit(1);
+}
+
+struct Arrival {
+    System::time_point at; // the frame's first byte, on the system clock
+    std::string value;     // the four characters it carries
+};
+
+int SecondOfHour(std::time_t t)
+{
+    std::tm parts{};
+    localtime_r(&t, &parts);
+    return parts.tm_min * 60 + parts.tm_sec;
+}
+
+double Percentile(std::vector<double> sorted, double p)
+{
+    const std::size_t i = std::min(sorted.size() - 1, std::size_t(p * double(sorted.size())));
+    return sorted[i];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    int seconds = 600;
+    if (argc == 3 && std::strcmp(argv[1], "--seconds") == 0)
+        seconds = std::atoi(argv[2]);
+    if (seconds < 2)
+        Fail("usage: qmx_bench_clock [--seconds N]");
+
+    char folder[] = "/tmp/qmx-bench-clock-XXXXXX";
+    if (!mkdtemp(folder))
+        Fail("no temp folder");
+
+    std::mutex mutex;
+    std::vector<Arrival> arrivals;
+    sim::Options options;
+    options.portDir = folder;
+    options.portNumber = 5;
+    options.pacing = true;
+    sim::DisplaySim display(options);
+    // The offset between the clocks is taken at each frame, a few ms after
+    // its first byte: the system clock may be slewed during a long run.
+    display.onFrame([&](const sim::Frame &frame) {
+        const auto offset = System::now().time_since_epoch() - Steady::now().time_since_epoch();
+        const System::time_point at(
+            std::chrono::duration_cast<System::duration>(frame.received.time_since_epoch() + offset));
+        std::lock_guard lock(mutex);
+        arrivals.push_back({at, std::string(frame.bytes.begin() + 1, frame.bytes.begin() + 5)});
+    });
+    if (!display.start())
+        Fail(display.error());
+
+    const std::string portDir = std::string("QMX_PORT_DIR=") + folder;
+    char *childArgv[] = {const_cast<char *>(QMXCTL_COMMAND), const_cast<char *>("--port"),
+                         const_cast<char *>("COM5"), const_cast<char *>("clock"),
+                         const_cast<char *>("mm:ss"), nullptr};
+    char *childEnv[] = {const_cast<char *>(portDir.c_str()), nullptr};
+    pid_t child;
+    if (posix_spawn(&child, QMXCTL_COMMAND, nullptr, nullptr, childArgv, childEnv) != 0)
+        Fail("cannot start qmxctl");
+
+    std::this_thread::sleep_for(std::chrono::seconds(seconds) + std::chrono::milliseconds(500));
+    kill(child, SIGTERM);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    display.stop();
+
+    std::vector<double> delays;
+    std::set<int> seen;
+    int doubled = 0, late = 0;
+    int first = -1, last = -1;
+    // The first frame is the start's own send, not one at a change of second.
+    for (std::size_t i = 1; i < arrivals.size(); ++i) {
+        const Arrival &a = arrivals[i];
+        const int carried = std::stoi(a.value.substr(0, 2)) * 60 + std::stoi(a.value.substr(2));
+        const std::time_t whole = System::to_time_t(a.at);
+        const auto frac = a.at - System::from_time_t(whole);
+        double delay = std::chrono::duration<double, std::milli>(frac).count();
+        if (SecondOfHour(whole) != carried) {
+            ++late; // arrived after the second it carries had ended
+            delay += 1000.0 * ((SecondOfHour(whole) - carried + 3600) % 3600);
+        }
+        delays.push_back(delay);
+        if (!seen.insert(carried).second)
+            ++doubled;
+        if (first < 0)
+            first = carried;
+        last = carried;
+    }
+    if (delays.empty())
+        Fail("no frame arrived");
+    const int span = (last - first + 3600) % 3600 + 1;
+    const int missed = span - int(seen.size());
+    std::sort(delays.begin(), delays.end());
+
+    const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                       double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    std::printf("run: %d s, qmxctl exit status %d\n", seconds,
+                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    std::printf("frames at a change of second: %zu\n", delays.size());
+    std::printf("delay min / p50 / p99 / max: %.3f / %.3f / %.3f / %.3f ms\n", delays.front(),
+                Percentile(delays, 0.5), Percentile(delays, 0.99), delays.back());
+    std::printf("seconds missed / sent twice / arrived late: %d / %d / %d\n", missed, doubled, late);
+    std::printf("CPU, qmxctl: %.3f s in all, %.4f s per minute\n", cpu, cpu * 60.0 / seconds);
+    rmdir(folder);
+    return 0;
+}

@@ -1,0 +1,129 @@
+#include "cli/arguments.h"
+
+#include <charconv>
+
+namespace qmxctl {
+namespace {
+
+// "COM3" or "3"; the link opens ports 1 to 255.
+std::optional<int> PortArgument(std::string text)
+{
+    if (text.size() > 3 && (text.starts_with("COM") || text.starts_with("com")))
+        text.erase(0, 3);
+    int n = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 255)
+        return std::nullopt;
+    return n;
+}
+
+ParsedArguments Error(std::string why)
+{
+    return {{}, std::move(why)};
+}
+
+ParsedArguments Only(Action action)
+{
+    Arguments a;
+    a.action = action;
+    return {a, {}};
+}
+
+} // namespace
+
+ParsedArguments ParseArguments(const std::vector<std::string> &args)
+{
+    Arguments a;
+    std::vector<std::string> words;
+    bool options = true;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (!options || arg.size() < 2 || arg[0] != '-') {
+            words.push_back(arg);
+        } else if (arg == "--") {
+            // A value may begin with a dash: qmxctl write -- ----
+            options = false;
+        } else if (arg == "--help" || arg == "-h") {
+            return Only(Action::Help);
+        } else if (arg == "--version") {
+            return Only(Action::Version);
+        } else if (arg == "--port" || arg.starts_with("--port=")) {
+            std::string value;
+            if (arg == "--port") {
+                if (i + 1 == args.size())
+                    return Error("--port needs a port name, such as COM3");
+                value = args[++i];
+            } else {
+                value = arg.substr(7);
+            }
+            a.port = PortArgument(value);
+            if (!a.port)
+                return Error("\"" + value + "\" is no port name (COM1 to COM255)");
+        } else if (arg == "--whole") {
+            a.whole = true;
+        } else if (arg == "--probe") {
+            a.probe = true;
+        } else if (arg == "--json") {
+            a.json = true;
+        } else {
+            return Error("unknown option " + arg);
+        }
+    }
+
+    if (words.empty())
+        return Error("no command given");
+    const std::string &command = words[0];
+    std::size_t operands = 0;
+    if (command == "write") {
+        a.action = Action::Write;
+        operands = 1;
+    } else if (command == "read") {
+        a.action = Action::Read;
+    } else if (command == "clock") {
+        a.action = Action::Clock;
+        operands = 1;
+    } else if (command == "ports") {
+        a.action = Action::Ports;
+    } else {
+        return Error("unknown command \"" + command + "\"");
+    }
+    if (words.size() != operands + 1)
+        return Error(operands ? command + " takes one argument" : command + " takes no argument");
+
+    if (a.action == Action::Write)
+        a.value = words[1];
+    if (a.action == Action::Clock) {
+        if (words[1] == "hh:mm")
+            a.clock = ClockMode::HoursMinutes;
+        else if (words[1] == "mm:ss")
+            a.clock = ClockMode::MinutesSeconds;
+        else
+            return Error("clock shows hh:mm or mm:ss, not \"" + words[1] + "\"");
+    }
+    if (a.whole && a.action != Action::Write && a.action != Action::Clock)
+        return Error("--whole goes with write and clock");
+    if ((a.probe || a.json) && a.action != Action::Ports)
+        return Error(std::string(a.probe ? "--probe" : "--json") + " goes with ports");
+    if (a.port && a.action == Action::Ports)
+        return Error("ports lists every port; --port does not go with it");
+    return {a, {}};
+}
+
+std::string UsageText()
+{
+    return "Usage:\n"
+           "  qmxctl [--port COMn] [--whole] write VALUE   send a value, print the display's reply\n"
+           "  qmxctl [--port COMn] read                    print the four characters the display holds\n"
+           "  qmxctl [--port COMn] [--whole] clock hh:mm|mm:ss\n"
+           "                                               show the PC's time until Ctrl-C\n"
+           "  qmxctl ports [--probe] [--json]              list COM1 to COM29 and who may open them\n"
+           "  qmxctl --help | --version\n"
+           "\n"
+           "Without --port the display is searched for as the window does, from the port\n"
+           "stored in Parametry.par of the current folder (COM3 when there is none).\n"
+           "A value has up to four characters, sent as Windows-1250 bytes; shorter ones\n"
+           "are completed with zero bytes. --whole sends with the letter C instead of D.\n"
+           "Exit status: 0 done, 1 no display answered or an exchange failed, 2 usage.\n";
+}
+
+} // namespace qmxctl

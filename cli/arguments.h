@@ -1,0 +1,32 @@
+#pragma once
+// The command line of qmxctl.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qmxctl {
+
+enum class Action { Write, Read, Clock, Ports, Help, Version };
+enum class ClockMode { HoursMinutes, MinutesSeconds };
+
+struct Arguments {
+    Action action = Action::Help;
+    std::optional<int> port; // --port COMn; none: search as the window does
+    bool whole = false;      // --whole: letter C instead of D
+    std::string value;       // write: the text as typed (UTF-8)
+    ClockMode clock = ClockMode::MinutesSeconds;
+    bool probe = false;      // ports --probe
+    bool json = false;       // ports --json
+};
+
+struct ParsedArguments {
+    Arguments arguments;
+    std::string error; // empty when the arguments are good
+};
+
+// args excludes the program name.
+ParsedArguments ParseArguments(const std::vector<std::string> &args);
+
+std::string UsageText();
+
+} // namespace qmxctl

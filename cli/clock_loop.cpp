@@ -1,0 +1,49 @@
+#include "cli/clock_loop.h"
+
+#include "cli/link.h"
+#include "serial/drv232.h"
+
+#include <time.h>
+
+namespace qmxctl {
+
+bool RunClock(ClockMode mode, bool whole, int n, const ClockHooks &hooks)
+{
+    bool allSent = true;
+    bool failing = false;
+    std::string shown;
+    while (!hooks.stopRequested()) {
+        Drv232::SampleClock();
+        const std::string text = mode == ClockMode::HoursMinutes
+                                     ? Drv232::ClockHours + Drv232::ClockMinutes
+                                     : Drv232::ClockMinutes + Drv232::ClockSeconds;
+        if (text != shown) {
+            std::string why;
+            if (ExchangeOn(n, text, whole, why)) {
+                shown = text;
+                failing = false;
+            } else {
+                allSent = false;
+                if (!failing)
+                    hooks.report(why);
+                failing = true;
+            }
+        }
+        if (hooks.stopRequested())
+            break;
+        hooks.waitForNextSecond();
+    }
+    return allSent;
+}
+
+void SleepUntilNextSecond()
+{
+    // Absolute, on the clock the local time is read from: a late wake-up
+    // does not add up, and the second read after it is always the new one.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const timespec next{now.tv_sec + 1, 0};
+    ::clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &next, nullptr);
+}
+
+} // namespace qmxctl

@@ -1,0 +1,29 @@
+#pragma once
+// qmxctl's way to the display: the link's own port, search and exchange, with
+// the reason of each failure put into words.
+#include <string>
+#include <vector>
+
+namespace qmxctl {
+
+// The ports the search tries, in order: from the stored port minus one
+// downwards, wrapping from 1 to 29, ending with the stored port itself.
+std::vector<int> SearchOrder(int storedPort);
+
+// The port stored in "Parametry.par" of the working folder; 3 when there is
+// no such file or it names no port from 1 to 29. The file is never written.
+int StoredPort();
+
+// Opens COMn as the link's port. message says why not.
+bool OpenNamedPort(int n, std::string &message);
+
+// One exchange of value (Windows-1250 bytes) on the open port n; the reply is
+// then Drv232::ReplyText(). message says why not.
+bool ExchangeOn(int n, const std::string &value, bool whole, std::string &message);
+
+// Searches as the window does, with the read exchange on each port; the port
+// that answered stays open and its reply is in Drv232::ReplyText(). 0 when no
+// display answered: message then names each port that exists and why it failed.
+int FindDisplay(std::string &message);
+
+} // namespace qmxctl

@@ -1,0 +1,14 @@
+#pragma once
+// Values as the display takes them: four Windows-1250 characters.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qmxctl {
+
+// The bytes for a value typed as UTF-8. A shorter value is completed with
+// zero bytes by the exchange; a longer one, or one with a character that has
+// no Windows-1250 byte, is refused with the reason in error.
+std::optional<std::string> ValueBytes(std::string_view utf8, std::string &error);
+
+} // namespace qmxctl

@@ -1,0 +1,136 @@
+// Looking at the ports behind the COM names without disturbing them: no line
+// settings are touched and no lock is kept, so a listing run beside the
+// window changes nothing for it.
+#include "platform/port_report.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace platform {
+namespace {
+
+FailureReason Reason(int code)
+{
+    return {code, std::system_category().message(code)};
+}
+
+std::string RealPath(const std::string &path)
+{
+    char buffer[PATH_MAX];
+    return ::realpath(path.c_str(), buffer) ? buffer : "";
+}
+
+// udev names USB adapters by vendor, model and serial number there; that name
+// stays the same whichever ttyUSB number the adapter gets.
+std::string ByIdName(const std::string &device)
+{
+    std::error_code ec;
+    for (const auto &entry : std::filesystem::directory_iterator("/dev/serial/by-id", ec))
+        if (RealPath(entry.path().string()) == device)
+            return entry.path().filename().string();
+    return {};
+}
+
+std::string GroupThatMayOpen(const struct stat &st)
+{
+    if ((st.st_mode & (S_IRGRP | S_IWGRP)) != (S_IRGRP | S_IWGRP))
+        return {};
+    const struct group *g = ::getgrgid(st.st_gid);
+    return g ? g->gr_name : std::to_string(st.st_gid);
+}
+
+// Opens and closes the port once. O_NONBLOCK: a modem line without carrier
+// must not hold the listing up.
+void TryOpen(PortStatus &port)
+{
+    const int fd = ::open(port.location.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        port.reason = Reason(errno);
+        if (errno == EACCES || errno == EPERM)
+            port.access = PortAccess::Refused;
+        else if (errno == EBUSY) // another program set TIOCEXCL
+            port.access = PortAccess::InUse;
+        else
+            port.access = PortAccess::Failed;
+        return;
+    }
+    // The window and qmxctl lock their port; TIOCEXCL does not stop root.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        port.access = PortAccess::InUse;
+        port.reason = Reason(EBUSY);
+    } else {
+        port.access = PortAccess::Free;
+        (void)::flock(fd, LOCK_UN);
+    }
+    ::close(fd);
+}
+
+} // namespace
+
+PortStatus InspectPort(int number)
+{
+    PortStatus port;
+    port.number = number;
+    port.name = "COM" + std::to_string(number);
+    port.location = LocatePort(port.name).value_or(PortLocation{});
+
+    const char *path = port.location.path.c_str();
+    struct stat st;
+    if (::lstat(path, &st) != 0) {
+        port.reason = Reason(errno);
+        return port;
+    }
+    if (::stat(path, &st) != 0) {
+        port.access = errno == ENOENT ? PortAccess::Dangling : PortAccess::Failed;
+        port.reason = Reason(errno);
+        return port;
+    }
+    port.device = RealPath(port.location.path);
+    port.byId = ByIdName(port.device);
+    port.group = GroupThatMayOpen(st);
+    TryOpen(port);
+    return port;
+}
+
+std::vector<PortStatus> InspectPorts()
+{
+    std::vector<PortStatus> ports;
+    for (int n = 1; n <= 29; ++n)
+        ports.push_back(InspectPort(n));
+    return ports;
+}
+
+std::string PermissionAdvice(const PortStatus &port)
+{
+    if (port.access != PortAccess::Refused)
+        return {};
+    const std::string what =
+        port.name + " (" + (port.device.empty() ? port.location.path : port.device) + ")";
+    if (!port.group.empty())
+        return what + " may not be opened by this user; members of the group " + port.group +
+               " may: sudo adduser \"$USER\" " + port.group + ", then log in again";
+    return what +
+           " may not be opened by this user, nor by its group; give the device to the group"
+           " dialout (a udev rule, see the README), then: sudo adduser \"$USER\" dialout, and log"
+           " in again";
+}
+
+std::string PermissionHint()
+{
+    std::string hint;
+    for (const PortStatus &port : InspectPorts())
+        if (std::string advice = PermissionAdvice(port); !advice.empty())
+            hint += advice + "\n";
+    return hint;
+}
+
+} // namespace platform
