@@ -3,7 +3,10 @@
 #include "main_window/tform1.h"
 
 #include "gui/convert.h"
+#include "platform/port_report.h"
 #include "serial/drv232.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -104,6 +107,10 @@ void TForm1::FormActivate(gui::TObject *) {
         }
     } else {
         SetStatus(0, U("Displej nebyl nalezen!"));
+        // The window keeps its own texts; a terminal hears why a port that
+        // exists could not be tried.
+        if (const std::string hint = platform::PermissionHint(); !hint.empty())
+            std::fputs(hint.c_str(), stderr);
         Edit2->SetEnabled(false);
         Edit3->SetEnabled(false);
         CheckBox1->SetEnabled(false);

@@ -21,4 +21,18 @@ wait_app_exit 30
 [[ $APP_STATUS == 0 ]] || fail "the program exited with status $APP_STATUS"
 expect_settings "$work" "00 00 00 00 00 00 00 00 01 00 00 00"
 [[ -z $(ls -A "$ports") ]] || fail "the program left something in the port folder: $(ls -A "$ports")"
-echo "ok: no display, exit 0, settings saved from the controls"
+
+# A port that exists but that this user may not open: the window's texts stay
+# as they are, and the terminal learns what to do about it.
+chmod 0711 "$E2E_TMP"
+mkdir -m 0777 "$E2E_TMP/nobody" "$E2E_TMP/nobody/ports"
+install -m 0600 /dev/null "$E2E_TMP/nobody/ports/COM4"
+(cd "$E2E_TMP/nobody" && exec setpriv --reuid=65534 --regid=65534 --clear-groups \
+    env HOME=/nonexistent USER=nobody QMX_PORT_DIR="$E2E_TMP/nobody/ports" "$QMX_APP") \
+    >"$E2E_TMP/app.log" 2>&1 </dev/null &
+APP_PID=$!
+E2E_PIDS+=("$APP_PID")
+find_window
+wait_until 30 "the permission hint" grep -qF "COM4 (" "$E2E_TMP/app.log"
+grep -qF 'sudo adduser "$USER"' "$E2E_TMP/app.log" || fail "no advice in: $(cat "$E2E_TMP/app.log")"
+echo "ok: no display, exit 0, settings saved from the controls; the refused port explained on stderr"
