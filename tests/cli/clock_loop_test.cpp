@@ -56,6 +56,8 @@ TEST(QmxctlClock, SendsOncePerChangeOfWhatTheDisplayShows)
         platform::SetClockSource({});
         Drv232::ClosePort();
 
+        // The display logs a frame just after its answer has gone out.
+        display->waitForFrames(row.sent.size(), std::chrono::seconds(1));
         std::vector<std::string> sent;
         for (const sim::Frame &f : display->frames())
             sent.emplace_back(f.bytes.begin() + 1, f.bytes.begin() + 5);
