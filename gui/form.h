@@ -63,6 +63,12 @@ private:
     std::map<QString, std::unique_ptr<TObject>> controls_;
 };
 
+// The event that calls a window's handler method, for WireEvents:
+// {"BitBtn11Click", Handler(this, &TForm1::BitBtn11Click)}.
+template <class Form> TNotifyEvent Handler(Form *form, void (Form::*method)(TObject *)) {
+    return [form, method](TObject *sender) { (form->*method)(sender); };
+}
+
 // Modal message boxes with one OK button, over the owner's window.
 void ShowErrorBox(TForm *owner, const QString &text);
 void ShowWarningBox(TForm *owner, const QString &text);

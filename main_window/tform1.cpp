@@ -45,34 +45,31 @@ TForm1::TForm1() : gui::TForm(Form1Layout()) {
     Bind(Edit1, "Edit1");
     Bind(BitBtn4, "BitBtn4");
 
-    auto handler = [this](void (TForm1::*method)(gui::TObject *)) {
-        return [this, method](gui::TObject *sender) { (this->*method)(sender); };
-    };
     WireEvents({
-        {"FormActivate", handler(&TForm1::FormActivate)},
-        {"RadioGroup1Click", handler(&TForm1::RadioGroup1Click)},
-        {"CheckBox1Click", handler(&TForm1::CheckBox1Click)},
-        {"BitBtn11Click", handler(&TForm1::BitBtn11Click)},
-        {"BitBtn12Click", handler(&TForm1::BitBtn12Click)},
-        {"Timer2Timer", handler(&TForm1::Timer2Timer)},
-        {"BitBtn6Click", handler(&TForm1::BitBtn6Click)},
-        {"Button1Click", handler(&TForm1::Button1Click)},
-        {"Button4Click", handler(&TForm1::Button4Click)},
-        {"Button5Click", handler(&TForm1::Button5Click)},
-        {"BitBtn1Click", handler(&TForm1::BitBtn1Click)},
-        {"BitBtn2Click", handler(&TForm1::BitBtn2Click)},
-        {"BitBtn3Click", handler(&TForm1::BitBtn3Click)},
-        {"Edit1Exit", handler(&TForm1::Edit1Exit)},
-        {"BitBtn4Click", handler(&TForm1::BitBtn4Click)},
-        {"BitBtn5Click", handler(&TForm1::BitBtn5Click)},
-        {"SpinEdit1Exit", handler(&TForm1::SpinEdit1Exit)},
-        {"BitBtn9Click", handler(&TForm1::BitBtn9Click)},
-        {"BitBtn10Click", handler(&TForm1::BitBtn10Click)},
-        {"Timer1Timer", handler(&TForm1::Timer1Timer)},
-        {"SpeedButton1Click", handler(&TForm1::SpeedButton1Click)},
-        {"SpeedButton2Click", handler(&TForm1::SpeedButton2Click)},
-        {"BitBtn7Click", handler(&TForm1::BitBtn7Click)},
-        {"BitBtn8Click", handler(&TForm1::BitBtn8Click)},
+        {"FormActivate", gui::Handler(this, &TForm1::FormActivate)},
+        {"RadioGroup1Click", gui::Handler(this, &TForm1::RadioGroup1Click)},
+        {"CheckBox1Click", gui::Handler(this, &TForm1::CheckBox1Click)},
+        {"BitBtn11Click", gui::Handler(this, &TForm1::BitBtn11Click)},
+        {"BitBtn12Click", gui::Handler(this, &TForm1::BitBtn12Click)},
+        {"Timer2Timer", gui::Handler(this, &TForm1::Timer2Timer)},
+        {"BitBtn6Click", gui::Handler(this, &TForm1::BitBtn6Click)},
+        {"Button1Click", gui::Handler(this, &TForm1::Button1Click)},
+        {"Button4Click", gui::Handler(this, &TForm1::Button4Click)},
+        {"Button5Click", gui::Handler(this, &TForm1::Button5Click)},
+        {"BitBtn1Click", gui::Handler(this, &TForm1::BitBtn1Click)},
+        {"BitBtn2Click", gui::Handler(this, &TForm1::BitBtn2Click)},
+        {"BitBtn3Click", gui::Handler(this, &TForm1::BitBtn3Click)},
+        {"Edit1Exit", gui::Handler(this, &TForm1::Edit1Exit)},
+        {"BitBtn4Click", gui::Handler(this, &TForm1::BitBtn4Click)},
+        {"BitBtn5Click", gui::Handler(this, &TForm1::BitBtn5Click)},
+        {"SpinEdit1Exit", gui::Handler(this, &TForm1::SpinEdit1Exit)},
+        {"BitBtn9Click", gui::Handler(this, &TForm1::BitBtn9Click)},
+        {"BitBtn10Click", gui::Handler(this, &TForm1::BitBtn10Click)},
+        {"Timer1Timer", gui::Handler(this, &TForm1::Timer1Timer)},
+        {"SpeedButton1Click", gui::Handler(this, &TForm1::SpeedButton1Click)},
+        {"SpeedButton2Click", gui::Handler(this, &TForm1::SpeedButton2Click)},
+        {"BitBtn7Click", gui::Handler(this, &TForm1::BitBtn7Click)},
+        {"BitBtn8Click", gui::Handler(this, &TForm1::BitBtn8Click)},
     });
 }
 

@@ -35,18 +35,15 @@ TForm2::TForm2(gui::TForm *owner) : gui::TForm(Form2Layout(), owner) {
     Bind(Edit2, "Edit2");
     Bind(Timer1, "Timer1");
 
-    auto handler = [this](void (TForm2::*method)(gui::TObject *)) {
-        return [this, method](gui::TObject *sender) { (this->*method)(sender); };
-    };
     WireEvents({
-        {"FormActivate", handler(&TForm2::FormActivate)},
-        {"Edit1Exit", handler(&TForm2::Edit1Exit)},
-        {"Edit2Exit", handler(&TForm2::Edit2Exit)},
-        {"Button1Click", handler(&TForm2::Button1Click)},
-        {"Button2Click", handler(&TForm2::Button2Click)},
-        {"Button3Click", handler(&TForm2::Button3Click)},
-        {"Button5Click", handler(&TForm2::Button5Click)},
-        {"Timer1Timer", handler(&TForm2::Timer1Timer)},
+        {"FormActivate", gui::Handler(this, &TForm2::FormActivate)},
+        {"Edit1Exit", gui::Handler(this, &TForm2::Edit1Exit)},
+        {"Edit2Exit", gui::Handler(this, &TForm2::Edit2Exit)},
+        {"Button1Click", gui::Handler(this, &TForm2::Button1Click)},
+        {"Button2Click", gui::Handler(this, &TForm2::Button2Click)},
+        {"Button3Click", gui::Handler(this, &TForm2::Button3Click)},
+        {"Button5Click", gui::Handler(this, &TForm2::Button5Click)},
+        {"Timer1Timer", gui::Handler(this, &TForm2::Timer1Timer)},
     });
 }
 
