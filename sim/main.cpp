@@ -3,6 +3,7 @@
 // every frame on the line.
 #include "sim/big_font.h"
 #include "sim/command_line.h"
+#include "sim/control.h"
 #include "sim/display_sim.h"
 #include "sim/log_text.h"
 
@@ -10,12 +11,14 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
 #include <mutex>
 #include <poll.h>
+#include <sys/stat.h>
 #include <utility>
 #include <unistd.h>
 
@@ -82,8 +85,69 @@ private:
     std::deque<Event> events_;
 };
 
+// The control FIFO, opened for reading and writing: with a writer of our
+// own it never reports end of file when a script's writer closes, which
+// would wake the loop again and again.
+class ControlFifo {
+public:
+    ~ControlFifo()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+        if (made_)
+            unlink(path_.c_str());
+    }
+
+    bool open(const std::string &path, std::string &error)
+    {
+        path_ = path;
+        struct stat st {};
+        if (stat(path.c_str(), &st) != 0) {
+            if (mkfifo(path.c_str(), 0600) != 0) {
+                error = "cannot make the FIFO " + path + ": " + std::strerror(errno);
+                return false;
+            }
+            made_ = true;
+        } else if (!S_ISFIFO(st.st_mode)) {
+            error = path + " exists and is not a FIFO";
+            return false;
+        }
+        fd_ = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0)
+            error = "cannot open " + path + ": " + std::strerror(errno);
+        return fd_ >= 0;
+    }
+
+    int fd() const { return fd_; }
+
+    // The whole words written since the last call.
+    std::vector<std::string> take()
+    {
+        char buffer[256];
+        for (ssize_t n; (n = read(fd_, buffer, sizeof buffer)) > 0;)
+            pending_.append(buffer, static_cast<std::size_t>(n));
+        std::vector<std::string> words;
+        for (std::size_t end; (end = pending_.find('\n')) != std::string::npos;) {
+            std::string word = pending_.substr(0, end);
+            pending_.erase(0, end + 1);
+            const auto first = word.find_first_not_of(" \t\r");
+            if (first != std::string::npos)
+                words.push_back(word.substr(first, word.find_last_not_of(" \t\r") + 1 - first));
+        }
+        return words;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool made_ = false;
+    std::string pending_;
+};
+
 std::string LinkText(const Port &port)
 {
+    if (!port.sim->running())
+        return port.name + " gone (no link at " + port.sim->linkPath() + ")";
     return port.name + " -> " + port.sim->slavePath() + " (linked as " + port.sim->linkPath() + ")";
 }
 
@@ -92,8 +156,8 @@ void DrawScreen(const std::vector<Port> &ports, const std::deque<std::string> &l
 {
     std::string out = "\x1b[H";
     auto line = [&out](const std::string &text) { out += text + "\x1b[K\n"; };
-    std::string mode = std::string(BehaviourName(cmd.behaviour)) + (cmd.pacing ? ", paced" : "");
     for (const Port &port : ports) {
+        const std::string mode = std::string(BehaviourName(port.sim->behaviour())) + (cmd.pacing ? ", paced" : "");
         line(LinkText(port) + "   [" + mode + "]");
         line("");
         for (const std::string &row : RenderBig(port.sim->value()))
@@ -157,6 +221,11 @@ int main(int argc, char **argv)
         std::perror("qmx8350t-sim");
         return 1;
     }
+    ControlFifo control;
+    if (std::string error; !cmd.control.empty() && !control.open(cmd.control, error)) {
+        std::cerr << "qmx8350t-sim: " << error << "\n";
+        return 1;
+    }
 
     std::vector<Port> ports;
     for (int number : cmd.ports) {
@@ -197,12 +266,43 @@ int main(int argc, char **argv)
         std::fflush(stdout);
     }
 
+    // Said on stdout in plain mode, so that a script sees when a word took effect.
+    auto say = [&](const std::string &text) {
+        if (screen) {
+            log.push_back(text);
+            while (log.size() > kScreenLogLines)
+                log.pop_front();
+        } else {
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+        }
+    };
+
     for (;;) {
-        pollfd fds[2] = {{gSignalPipe[0], POLLIN, 0}, {queue.readFd(), POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+        pollfd fds[3] = {{gSignalPipe[0], POLLIN, 0}, {queue.readFd(), POLLIN, 0}, {control.fd(), POLLIN, 0}};
+        if (poll(fds, 3, -1) < 0 && errno != EINTR)
             break;
         if (fds[0].revents != 0)
             break;
+        if (fds[2].revents != 0) {
+            for (const std::string &word : control.take()) {
+                bool taken = true;
+                for (Port &port : ports) {
+                    std::string error;
+                    if (!ApplyControlWord(*port.sim, word, error)) {
+                        say("control: " + port.name + ": " + error);
+                        taken = false;
+                    }
+                }
+                if (taken)
+                    say("control: " + word);
+                if (word == "gone" || word == "back" || word == "normal")
+                    for (const Port &port : ports)
+                        say(LinkText(port));
+            }
+            if (screen)
+                DrawScreen(ports, log, cmd);
+        }
         if (fds[1].revents == 0)
             continue;
         for (const Event &event : queue.take()) {
