@@ -286,16 +286,18 @@ int main(int argc, char **argv)
             break;
         if (fds[2].revents != 0) {
             for (const std::string &word : control.take()) {
+                // Stamped like the frames, so that a log splits into the periods of each word.
+                const std::string stamp = ClockText(std::chrono::system_clock::now()) + " control: ";
                 bool taken = true;
                 for (Port &port : ports) {
                     std::string error;
                     if (!ApplyControlWord(*port.sim, word, error)) {
-                        say("control: " + port.name + ": " + error);
+                        say(stamp + port.name + ": " + error);
                         taken = false;
                     }
                 }
                 if (taken)
-                    say("control: " + word);
+                    say(stamp + word);
                 if (word == "gone" || word == "back" || word == "normal")
                     for (const Port &port : ports)
                         say(LinkText(port));
