@@ -233,16 +233,19 @@ void RemoveStaleTemporaries(const std::string &folder, const std::string &prefix
 
 // A new file gets what open() would give; a replaced one keeps its mode and,
 // where this user may give them away, its owner and group.
-void TakeOver(int fd, const std::optional<struct stat> &old)
+bool TakeOver(int fd, const std::optional<struct stat> &old)
 {
-    if (!old) {
-        (void)::fchmod(fd, 0666 & ~CurrentUmask());
-        return;
+    mode_t mode = 0666 & ~CurrentUmask();
+    if (old) {
+        // fchown clears the set-id bits, so the mode comes after it.
+        if (::fchown(fd, old->st_uid, old->st_gid) != 0)
+            (void)::fchown(fd, uid_t(-1), old->st_gid);
+        mode = old->st_mode & 07777;
     }
-    // fchown clears the set-id bits, so the mode comes after it.
-    if (::fchown(fd, old->st_uid, old->st_gid) != 0)
-        (void)::fchown(fd, uid_t(-1), old->st_gid);
-    (void)::fchmod(fd, old->st_mode & 07777);
+    if (::fchmod(fd, mode) == 0)
+        return true;
+    KeepFailure(errno);
+    return false;
 }
 
 // Makes the rename itself survive a power cut; the data is already synced.
@@ -327,10 +330,9 @@ bool ReplaceFile(const std::string &path, const std::uint8_t *data, std::size_t 
         return false;
     }
     // Held until the rename, so that no other save takes this one for stale.
-    (void)::flock(fd, LOCK_EX);
-    TakeOver(fd, old);
+    (void)::flock(fd, LOCK_EX | LOCK_NB);
 
-    bool ok = WriteAll(fd, data, size);
+    bool ok = TakeOver(fd, old) && WriteAll(fd, data, size);
     if (ok && ::fsync(fd) != 0) {
         KeepFailure(errno);
         ok = false;

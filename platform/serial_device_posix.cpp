@@ -211,19 +211,14 @@ void Release(SerialDevice &device)
     if (device.fd < 0)
         return;
     // The exclusive flag outlives our descriptor; without clearing it the
-    // next open by an ordinary user fails with EBUSY. The lock goes with the
-    // descriptor.
+    // next open by an ordinary user fails with EBUSY.
     if (device.exclusive)
         (void)::ioctl(device.fd, TIOCNXCL);
+    // A child forked meanwhile shares the descriptor and would hold the lock.
+    (void)::flock(device.fd, LOCK_UN);
     ::close(device.fd);
     device.fd = -1;
     device.exclusive = false;
-}
-
-bool Gone()
-{
-    KeepFailure(ENODEV, "the device has gone");
-    return false;
 }
 
 bool ApplyLine(SerialDevice &device, const LineSettings &settings)
@@ -292,6 +287,12 @@ bool SystemFailure()
     return false;
 }
 
+bool GoneFailure()
+{
+    KeepFailure(ENODEV, "the device has gone");
+    return false;
+}
+
 bool GoneError(int error)
 {
     return error == EIO || error == ENXIO || error == ENODEV;
@@ -343,7 +344,7 @@ bool GetLineSettings(SerialDevice *device, LineSettings &settings)
     if (!device)
         return NoPort();
     if (device->fd < 0)
-        return Gone();
+        return GoneFailure();
     if (::tcgetattr(device->fd, &t) != 0)
         return SystemFailure();
     LineSettings read = Decode(t);
@@ -360,7 +361,7 @@ bool SetLineSettings(SerialDevice *device, const LineSettings &settings)
     if (!device)
         return NoPort();
     if (device->fd < 0)
-        return Gone();
+        return GoneFailure();
     if (!ApplyLine(*device, settings))
         return false;
     device->line = settings;
@@ -388,7 +389,7 @@ bool RaiseRtsLine(SerialDevice *device)
     if (!device)
         return NoPort();
     if (device->fd < 0)
-        return Gone();
+        return GoneFailure();
     if (!RaiseRts(*device))
         return false;
     device->rtsRaised = true;

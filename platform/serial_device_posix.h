@@ -28,6 +28,7 @@ struct SerialDevice {
 // Keep the reason of a failure and return false, for `return NoPort();`.
 bool NoPort();        // a call on no device
 bool SystemFailure(); // errno says why
+bool GoneFailure();   // a call on a device that has gone
 
 // True for the errors with which the system says the device has gone.
 bool GoneError(int error);

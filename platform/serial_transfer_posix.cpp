@@ -137,10 +137,8 @@ bool ReadDevice(SerialDevice *device, std::uint8_t *data, std::size_t size, std:
         return NoPort();
     // A read goes on with the exchange that a write began; a device that
     // came back since cannot hold its answer.
-    if (device->fd < 0) {
-        KeepFailure(ENODEV, "the device has gone");
-        return false;
-    }
+    if (device->fd < 0)
+        return GoneFailure();
     if (device->regularFile)
         return ReadPlainFile(device->fd, data, size, received);
 

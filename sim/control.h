@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sim {
 
@@ -17,5 +18,25 @@ bool ApplyControlWord(DisplaySim &display, std::string_view word, std::string &e
 
 // The words, for the usage text: "normal|silent|...|gone|back".
 std::string ControlWords();
+
+// The FIFO the words come through, made when missing and removed again then.
+class ControlFifo {
+public:
+    ControlFifo() = default;
+    ~ControlFifo();
+    ControlFifo(const ControlFifo &) = delete;
+    ControlFifo &operator=(const ControlFifo &) = delete;
+
+    bool open(const std::string &path, std::string &error);
+    int fd() const { return fd_; } // -1 until opened; poll it for input
+    // The words of the whole lines written since the last call.
+    std::vector<std::string> take();
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool made_ = false;
+    std::string pending_;
+};
 
 } // namespace sim

@@ -11,14 +11,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <fcntl.h>
 #include <iostream>
 #include <memory>
 #include <mutex>
 #include <poll.h>
-#include <sys/stat.h>
 #include <utility>
 #include <unistd.h>
 
@@ -83,65 +81,6 @@ private:
     int pipe_[2] = {-1, -1};
     std::mutex mutex_;
     std::deque<Event> events_;
-};
-
-// The control FIFO, opened for reading and writing: with a writer of our
-// own it never reports end of file when a script's writer closes, which
-// would wake the loop again and again.
-class ControlFifo {
-public:
-    ~ControlFifo()
-    {
-        if (fd_ >= 0)
-            close(fd_);
-        if (made_)
-            unlink(path_.c_str());
-    }
-
-    bool open(const std::string &path, std::string &error)
-    {
-        path_ = path;
-        struct stat st {};
-        if (stat(path.c_str(), &st) != 0) {
-            if (mkfifo(path.c_str(), 0600) != 0) {
-                error = "cannot make the FIFO " + path + ": " + std::strerror(errno);
-                return false;
-            }
-            made_ = true;
-        } else if (!S_ISFIFO(st.st_mode)) {
-            error = path + " exists and is not a FIFO";
-            return false;
-        }
-        fd_ = ::open(path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
-        if (fd_ < 0)
-            error = "cannot open " + path + ": " + std::strerror(errno);
-        return fd_ >= 0;
-    }
-
-    int fd() const { return fd_; }
-
-    // The whole words written since the last call.
-    std::vector<std::string> take()
-    {
-        char buffer[256];
-        for (ssize_t n; (n = read(fd_, buffer, sizeof buffer)) > 0;)
-            pending_.append(buffer, static_cast<std::size_t>(n));
-        std::vector<std::string> words;
-        for (std::size_t end; (end = pending_.find('\n')) != std::string::npos;) {
-            std::string word = pending_.substr(0, end);
-            pending_.erase(0, end + 1);
-            const auto first = word.find_first_not_of(" \t\r");
-            if (first != std::string::npos)
-                words.push_back(word.substr(first, word.find_last_not_of(" \t\r") + 1 - first));
-        }
-        return words;
-    }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-    bool made_ = false;
-    std::string pending_;
 };
 
 std::string LinkText(const Port &port)
