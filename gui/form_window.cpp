@@ -1,8 +1,17 @@
 #include "gui/form_window.h"
 
 #include <QHideEvent>
+#include <QShowEvent>
+#include <QTimer>
 
 namespace gui::detail {
+
+namespace {
+// A desktop that refuses the focus to a new window (focus-stealing
+// prevention, a program started from a terminal) never activates it; the
+// start-up then runs after this long instead of waiting for a click.
+constexpr int kActivationWaitMs = 1000;
+} // namespace
 
 FormWindow::FormWindow(QWidget *owner) : QWidget(owner, Qt::Window) {}
 
@@ -25,12 +34,31 @@ bool FormWindow::event(QEvent *event)
     // The window manager activates the window again after a modal box closes
     // or the operator comes back from another program; the windows' start-up
     // work must run only the first time.
-    if (event->type() == QEvent::WindowActivate && !activated_) {
-        activated_ = true;
-        if (onFirstActivate)
-            onFirstActivate();
-    }
+    if (event->type() == QEvent::WindowActivate)
+        firstActivation();
     return handled;
+}
+
+void FormWindow::firstActivation()
+{
+    if (activated_)
+        return;
+    activated_ = true;
+    if (onFirstActivate)
+        onFirstActivate();
+}
+
+void FormWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (shown_ || event->spontaneous())
+        return;
+    shown_ = true;
+    // The timer dies with the window; a window closed meanwhile starts nothing.
+    QTimer::singleShot(kActivationWaitMs, this, [this] {
+        if (isVisible())
+            firstActivation();
+    });
 }
 
 void FormWindow::resizeEvent(QResizeEvent *event)

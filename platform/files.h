@@ -8,6 +8,9 @@
 
 namespace platform {
 
+// Both reads take only a regular file (also through links): a FIFO, a device
+// or a folder under the name is a failure, never a wait.
+
 // Reads at most maxBytes from the start of the file. False when the file
 // cannot be opened or a read fails (bytes read before the failure stay in out).
 bool ReadFileHead(const std::string &path, std::size_t maxBytes, std::vector<std::uint8_t> &out);
@@ -17,8 +20,12 @@ bool ReadFileHead(const std::string &path, std::size_t maxBytes, std::vector<std
 // opened or read.
 bool ReadFirstLine(const std::string &path, std::size_t maxBytes, std::string &line);
 
-// Writes the bytes to a temporary file in the same folder and renames it over
-// path, so that a failed write leaves the old file whole. False on any failure.
+// Writes the bytes to a temporary file beside the file that path leads to
+// (through its links) and renames it over that file, so that a failed write
+// leaves the old file whole; the file keeps its mode, owner and group. A file
+// that is no regular file, is marked read-only (no write bit) or that this
+// user may not write is left alone. Temporaries that killed saves left are
+// removed. False on any failure.
 bool ReplaceFile(const std::string &path, const std::uint8_t *data, std::size_t size);
 
 } // namespace platform

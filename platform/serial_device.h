@@ -40,6 +40,12 @@ std::string ResolvePortPath(const std::string &portName);
 
 // Opens the port exclusively (a second open, also by this process, fails) in
 // raw binary mode. nullptr on failure.
+//
+// When the system reports the device gone (a USB adapter pulled out), the
+// handle stays valid but lets the device go; the next DiscardInput or
+// WriteDevice opens the same name again with the line settings, RTS and
+// time-outs set before. Until then, and while nothing answers to the name,
+// every call on it fails at once.
 SerialDevice *OpenSerialDevice(const std::string &portName);
 void CloseSerialDevice(SerialDevice *device);
 

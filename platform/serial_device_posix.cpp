@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <memory>
 
 namespace platform {
 namespace {
@@ -148,15 +147,131 @@ bool IsPseudoTerminal(const struct stat &st)
            m < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
 }
 
-// Undoes a half-done open, including an exclusive flag already set.
-struct Closer {
-    void operator()(SerialDevice *device) const
-    {
-        (void)::ioctl(device->fd, TIOCNXCL);
-        ::close(device->fd);
-        delete device;
+// Opens the device's port into it, exclusively and raw. A failed open undoes
+// only what it did: clearing an exclusive flag that another holder set would
+// let third programs in beside that holder.
+bool OpenInto(SerialDevice &device)
+{
+    const std::string path = ResolvePortPath(device.portName);
+    if (path.empty()) {
+        KeepFailure(EINVAL, "\"" + device.portName + "\" is no COM port name");
+        return false;
     }
-};
+
+    // O_NONBLOCK keeps open() from waiting for carrier on a modem line. It
+    // stays set afterwards: a blocking write() on a terminal waits until the
+    // whole buffer is queued, which would break the write time-out.
+    int fd;
+    do
+        fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        KeepFailure(errno);
+        return false;
+    }
+    bool exclusive = false;
+    auto fail = [&](int error) {
+        KeepFailure(error);
+        if (exclusive)
+            (void)::ioctl(fd, TIOCNXCL);
+        ::close(fd);
+        return false;
+    };
+
+    // flock belongs to this open file description, so it also refuses a
+    // second open by this process; TIOCEXCL alone would not stop root.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return fail(errno == EWOULDBLOCK ? EBUSY : errno); // some program holds the port
+    // A plain file may stand in for a port; it then fails at the settings.
+    if (::ioctl(fd, TIOCEXCL) == 0)
+        exclusive = true;
+    else if (errno != ENOTTY)
+        return fail(errno);
+
+    struct stat st;
+    if (::fstat(fd, &st) != 0)
+        return fail(errno);
+    const bool terminal = ::isatty(fd) == 1;
+    if (terminal) {
+        AskForLowLatency(fd);
+        if (!MakeRaw(fd))
+            return fail(errno);
+    }
+    device.fd = fd;
+    device.exclusive = exclusive;
+    device.terminal = terminal;
+    device.regularFile = S_ISREG(st.st_mode);
+    device.pseudoTerminal = terminal && IsPseudoTerminal(st);
+    device.ptyFraming.reset();
+    return true;
+}
+
+void Release(SerialDevice &device)
+{
+    if (device.fd < 0)
+        return;
+    // The exclusive flag outlives our descriptor; without clearing it the
+    // next open by an ordinary user fails with EBUSY.
+    if (device.exclusive)
+        (void)::ioctl(device.fd, TIOCNXCL);
+    // A child forked meanwhile shares the descriptor and would hold the lock.
+    (void)::flock(device.fd, LOCK_UN);
+    ::close(device.fd);
+    device.fd = -1;
+    device.exclusive = false;
+}
+
+bool ApplyLine(SerialDevice &device, const LineSettings &settings)
+{
+    termios t;
+    if (::tcgetattr(device.fd, &t) != 0)
+        return SystemFailure();
+    const auto speed = SpeedCode(settings.BaudRate);
+    const auto size = SizeBits(settings.ByteSize);
+    const auto parity = ParityBits(settings.Parity);
+    const auto stop = StopBits(settings.StopBits);
+    if (!speed || !size || !parity || !stop) {
+        KeepFailure(EINVAL, "the line settings are not ones a serial port knows");
+        return false;
+    }
+
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
+    t.c_cflag |= *size | *parity | *stop;
+    if (::cfsetispeed(&t, *speed) != 0 || ::cfsetospeed(&t, *speed) != 0)
+        return SystemFailure();
+    if (SetAttributes(device.fd, t) != 0)
+        return SystemFailure();
+
+    // tcsetattr succeeds when the driver took any part of the request; a
+    // UART that cannot do mark parity or five bits quietly keeps the old.
+    termios back;
+    if (::tcgetattr(device.fd, &back) != 0)
+        return SystemFailure();
+    LineSettings taken = Decode(back);
+    if (device.pseudoTerminal) {
+        taken.ByteSize = settings.ByteSize;
+        taken.Parity = settings.Parity;
+    }
+    if (!SameLine(taken, settings)) {
+        KeepFailure(EINVAL, "the driver did not take the line settings");
+        return false;
+    }
+    if (device.pseudoTerminal)
+        device.ptyFraming = settings;
+    return true;
+}
+
+bool RaiseRts(SerialDevice &device)
+{
+    int bits = TIOCM_RTS;
+    if (::ioctl(device.fd, TIOCMBIS, &bits) == 0)
+        return true;
+    // A pseudo-terminal has no modem lines: there is no RTS to raise and the
+    // peer needs none.
+    if (device.terminal && (errno == ENOTTY || errno == EINVAL))
+        return true;
+    return SystemFailure();
+}
 
 } // namespace
 
@@ -172,68 +287,54 @@ bool SystemFailure()
     return false;
 }
 
+bool GoneFailure()
+{
+    KeepFailure(ENODEV, "the device has gone");
+    return false;
+}
+
+bool GoneError(int error)
+{
+    return error == EIO || error == ENXIO || error == ENODEV;
+}
+
+void LoseDevice(SerialDevice &device)
+{
+    Release(device);
+}
+
+bool Reattach(SerialDevice &device)
+{
+    if (device.fd >= 0)
+        return true;
+    if (!OpenInto(device))
+        return false;
+    // The line as the link set it up, and nothing of what the old device
+    // may have left in the driver.
+    if ((device.line && !ApplyLine(device, *device.line)) || (device.rtsRaised && !RaiseRts(device))) {
+        Release(device);
+        return false;
+    }
+    if (device.terminal)
+        (void)::tcflush(device.fd, TCIFLUSH);
+    return true;
+}
+
 SerialDevice *OpenSerialDevice(const std::string &portName)
 {
-    const std::string path = ResolvePortPath(portName);
-    if (path.empty()) {
-        KeepFailure(EINVAL, "\"" + portName + "\" is no COM port name");
-        return nullptr;
-    }
-
-    // O_NONBLOCK keeps open() from waiting for carrier on a modem line. It
-    // stays set afterwards: a blocking write() on a terminal waits until the
-    // whole buffer is queued, which would break the write time-out.
-    int fd;
-    do
-        fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        KeepFailure(errno);
-        return nullptr;
-    }
-    std::unique_ptr<SerialDevice, Closer> device(new SerialDevice);
-    device->fd = fd;
-
-    // flock belongs to this open file description, so it also refuses a
-    // second open by this process; TIOCEXCL alone would not stop root.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        // The lock is taken: some program holds the port.
-        KeepFailure(errno == EWOULDBLOCK ? EBUSY : errno);
-        return nullptr;
-    }
-    // A plain file may stand in for a port; it then fails at the settings.
-    if (::ioctl(fd, TIOCEXCL) != 0 && errno != ENOTTY) {
-        KeepFailure(errno);
-        return nullptr;
-    }
-
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        KeepFailure(errno);
-        return nullptr;
-    }
-    device->regularFile = S_ISREG(st.st_mode);
-    device->terminal = ::isatty(fd) == 1;
-    if (device->terminal) {
-        device->pseudoTerminal = IsPseudoTerminal(st);
-        AskForLowLatency(fd);
-        if (!MakeRaw(fd)) {
-            KeepFailure(errno);
-            return nullptr;
-        }
-    }
-    return device.release();
+    auto *device = new SerialDevice;
+    device->portName = portName;
+    if (OpenInto(*device))
+        return device;
+    delete device;
+    return nullptr;
 }
 
 void CloseSerialDevice(SerialDevice *device)
 {
     if (!device)
         return;
-    // The exclusive flag outlives our descriptor; without clearing it the
-    // next open by an ordinary user fails with EBUSY.
-    (void)::ioctl(device->fd, TIOCNXCL);
-    (void)::flock(device->fd, LOCK_UN);
-    ::close(device->fd);
+    Release(*device);
     delete device;
 }
 
@@ -242,6 +343,8 @@ bool GetLineSettings(SerialDevice *device, LineSettings &settings)
     termios t;
     if (!device)
         return NoPort();
+    if (device->fd < 0)
+        return GoneFailure();
     if (::tcgetattr(device->fd, &t) != 0)
         return SystemFailure();
     LineSettings read = Decode(t);
@@ -255,43 +358,13 @@ bool GetLineSettings(SerialDevice *device, LineSettings &settings)
 
 bool SetLineSettings(SerialDevice *device, const LineSettings &settings)
 {
-    termios t;
     if (!device)
         return NoPort();
-    if (::tcgetattr(device->fd, &t) != 0)
-        return SystemFailure();
-    const auto speed = SpeedCode(settings.BaudRate);
-    const auto size = SizeBits(settings.ByteSize);
-    const auto parity = ParityBits(settings.Parity);
-    const auto stop = StopBits(settings.StopBits);
-    if (!speed || !size || !parity || !stop) {
-        KeepFailure(EINVAL, "the line settings are not ones a serial port knows");
+    if (device->fd < 0)
+        return GoneFailure();
+    if (!ApplyLine(*device, settings))
         return false;
-    }
-
-    t.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB);
-    t.c_cflag |= *size | *parity | *stop;
-    if (::cfsetispeed(&t, *speed) != 0 || ::cfsetospeed(&t, *speed) != 0)
-        return SystemFailure();
-    if (SetAttributes(device->fd, t) != 0)
-        return SystemFailure();
-
-    // tcsetattr succeeds when the driver took any part of the request; a
-    // UART that cannot do mark parity or five bits quietly keeps the old.
-    termios back;
-    if (::tcgetattr(device->fd, &back) != 0)
-        return SystemFailure();
-    LineSettings taken = Decode(back);
-    if (device->pseudoTerminal) {
-        taken.ByteSize = settings.ByteSize;
-        taken.Parity = settings.Parity;
-    }
-    if (!SameLine(taken, settings)) {
-        KeepFailure(EINVAL, "the driver did not take the line settings");
-        return false;
-    }
-    if (device->pseudoTerminal)
-        device->ptyFraming = settings;
+    device->line = settings;
     return true;
 }
 
@@ -315,25 +388,33 @@ bool RaiseRtsLine(SerialDevice *device)
 {
     if (!device)
         return NoPort();
-    int bits = TIOCM_RTS;
-    if (::ioctl(device->fd, TIOCMBIS, &bits) == 0)
-        return true;
-    // A pseudo-terminal has no modem lines: there is no RTS to raise and the
-    // peer needs none.
-    if (device->terminal && (errno == ENOTTY || errno == EINVAL))
-        return true;
-    return SystemFailure();
+    if (device->fd < 0)
+        return GoneFailure();
+    if (!RaiseRts(*device))
+        return false;
+    device->rtsRaised = true;
+    return true;
 }
 
+// An exchange begins here, so this is where a device that has gone is
+// looked for again.
 bool DiscardInput(SerialDevice *device)
 {
     if (!device)
         return NoPort();
+    if (!Reattach(*device))
+        return false;
     if (!device->terminal) {
         KeepFailure(ENOTTY);
         return false;
     }
-    return ::tcflush(device->fd, TCIFLUSH) == 0 || SystemFailure();
+    if (::tcflush(device->fd, TCIFLUSH) == 0)
+        return true;
+    const int error = errno;
+    if (GoneError(error))
+        LoseDevice(*device);
+    KeepFailure(error);
+    return false;
 }
 
 } // namespace platform

@@ -39,7 +39,7 @@ int PollMilliseconds(Clock::duration left)
     return ms > INT_MAX ? INT_MAX : int(ms);
 }
 
-enum class Wait { Ready, TimedOut, Failed };
+enum class Wait { Ready, TimedOut, Failed, Gone };
 
 // Waits until fd is ready for events or until `until` (none: no limit).
 Wait WaitFor(int fd, short events, std::optional<Clock::time_point> until)
@@ -63,36 +63,44 @@ Wait WaitFor(int fd, short events, std::optional<Clock::time_point> until)
         // POLLHUP, POLLERR or POLLNVAL with nothing to transfer: the device
         // went away, and polling again would return at once, forever.
         KeepFailure(EIO, "the device hung up or went away");
-        return Wait::Failed;
+        return Wait::Gone;
     }
 }
 
 enum class Step { Moved, Retry, TimedOut, Failed };
 
-// One wait and one read or write, whose count is added to moved.
+// One wait and one read or write, whose count is added to moved. When the
+// system says the device has gone, the device lets it go.
 template <class Transfer>
-Step WaitAndTransfer(int fd, short events, std::optional<Clock::time_point> until, Transfer transfer,
-                     std::size_t &moved)
+Step WaitAndTransfer(SerialDevice &device, short events, std::optional<Clock::time_point> until,
+                     Transfer transfer, std::size_t &moved)
 {
-    switch (WaitFor(fd, events, until)) {
+    switch (WaitFor(device.fd, events, until)) {
     case Wait::TimedOut:
         return Step::TimedOut;
     case Wait::Failed:
+        return Step::Failed;
+    case Wait::Gone:
+        LoseDevice(device);
         return Step::Failed;
     case Wait::Ready:
         break;
     }
     const ssize_t n = transfer();
     if (n < 0) {
-        if (errno == EINTR || errno == EAGAIN)
+        const int error = errno;
+        if (error == EINTR || error == EAGAIN)
             return Step::Retry;
-        KeepFailure(errno);
+        KeepFailure(error);
+        if (GoneError(error))
+            LoseDevice(device);
         return Step::Failed;
     }
     // A terminal whose other side hung up reports itself ready and then
     // moves nothing.
     if (n == 0) {
         KeepFailure(EIO, "the device hung up or went away");
+        LoseDevice(device);
         return Step::Failed;
     }
     moved += std::size_t(n);
@@ -127,6 +135,10 @@ bool ReadDevice(SerialDevice *device, std::uint8_t *data, std::size_t size, std:
     received = 0;
     if (!device)
         return NoPort();
+    // A read goes on with the exchange that a write began; a device that
+    // came back since cannot hold its answer.
+    if (device->fd < 0)
+        return GoneFailure();
     if (device->regularFile)
         return ReadPlainFile(device->fd, data, size, received);
 
@@ -156,7 +168,7 @@ bool ReadDevice(SerialDevice *device, std::uint8_t *data, std::size_t size, std:
             until = Earliest(until, *lastByte + Milliseconds(t.ReadIntervalTimeout));
 
         const Step step = WaitAndTransfer(
-            device->fd, POLLIN, until, [&] { return ::read(device->fd, data + received, size - received); },
+            *device, POLLIN, until, [&] { return ::read(device->fd, data + received, size - received); },
             received);
         if (step == Step::TimedOut)
             return true;
@@ -173,6 +185,10 @@ bool WriteDevice(SerialDevice *device, const std::uint8_t *data, std::size_t siz
     written = 0;
     if (!device)
         return NoPort();
+    // A digit frame is a write alone, so a device that has gone is looked
+    // for again here as well as at the discard that begins an exchange.
+    if (!Reattach(*device))
+        return false;
 
     const CommTimeouts &t = device->timeouts;
     std::optional<Clock::time_point> end;
@@ -181,7 +197,7 @@ bool WriteDevice(SerialDevice *device, const std::uint8_t *data, std::size_t siz
 
     while (written < size) {
         const Step step = WaitAndTransfer(
-            device->fd, POLLOUT, end, [&] { return ::write(device->fd, data + written, size - written); },
+            *device, POLLOUT, end, [&] { return ::write(device->fd, data + written, size - written); },
             written);
         if (step == Step::TimedOut)
             return true;

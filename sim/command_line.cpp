@@ -49,16 +49,28 @@ std::string_view BehaviourName(Behaviour behaviour)
     return "?";
 }
 
+std::string BehaviourNames()
+{
+    std::string names;
+    for (const auto &[text, value] : kBehaviours)
+        names += (names.empty() ? "" : "|") + std::string(text);
+    return names;
+}
+
 std::string UsageText()
 {
     return "Usage: qmx8350t-sim [--port-dir DIR] [--value XXXX]\n"
-           "                    [--behaviour normal|silent|wrong-terminator|short|slow|stray|mmmm]\n"
-           "                    [--pacing] [--plain] COMn [COMm ...]\n"
+           "                    [--behaviour " + BehaviourNames() + "]\n"
+           "                    [--control FIFO] [--pacing] [--plain] COMn [COMm ...]\n"
            "Emulates the QMX8350T display on pseudo-terminals linked as DIR/COMn\n"
            "(default COM3).\n"
            "  --port-dir DIR   folder for the port links (default: $QMX_PORT_DIR)\n"
            "  --value XXXX     the four characters the display holds at start (0000)\n"
            "  --behaviour B    how the display answers (normal)\n"
+           "  --control FIFO   read control words from FIFO (made when missing), one a\n"
+           "                   line, for every port: a behaviour as above, or gone (the\n"
+           "                   pty and its link go, as a pulled-out adapter) and back\n"
+           "                   (a new pty under the same name); normal also brings it back\n"
            "  --pacing         send answers at 9600 baud speed instead of at once\n"
            "  --plain          print log lines only, no screen drawing\n"
            "  --help           show this text\n"
@@ -106,14 +118,16 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string> &args, const c
         } else if (arg == "--port-dir") {
             if (!takeValue(cmd.portDir) || cmd.portDir.empty())
                 return fail("--port-dir needs a folder");
+        } else if (arg == "--control") {
+            if (!takeValue(cmd.control) || cmd.control.empty())
+                return fail("--control needs a FIFO");
         } else if (arg == "--value") {
             if (!takeValue(cmd.value) || cmd.value.size() != 4)
                 return fail("--value needs exactly four characters");
         } else if (arg == "--behaviour") {
             std::string name;
             if (!takeValue(name) || !BehaviourFromName(name, cmd.behaviour))
-                return fail("--behaviour needs one of normal, silent, wrong-terminator, short, "
-                            "slow, stray, mmmm");
+                return fail("--behaviour needs one of " + BehaviourNames());
         } else if (arg.rfind("-", 0) == 0) {
             return fail("unknown option " + args[i]);
         } else {

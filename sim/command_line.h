@@ -10,6 +10,7 @@ namespace sim {
 
 struct CommandLine {
     std::string portDir;
+    std::string control; // a FIFO that control words are read from
     std::string value = "0000";
     Behaviour behaviour = Behaviour::Normal;
     bool pacing = false;
@@ -31,5 +32,7 @@ std::string UsageText();
 // The names used on the command line: normal, silent, wrong-terminator, ...
 bool BehaviourFromName(std::string_view name, Behaviour &behaviour);
 std::string_view BehaviourName(Behaviour behaviour);
+// All of them: "normal|silent|...|mmmm".
+std::string BehaviourNames();
 
 } // namespace sim

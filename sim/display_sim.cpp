@@ -285,6 +285,11 @@ void DisplaySim::stop()
     ClosePtyPair(d.pty);
 }
 
+bool DisplaySim::running() const
+{
+    return impl_->thread.joinable();
+}
+
 const std::string &DisplaySim::error() const
 {
     return impl_->error;
@@ -304,6 +309,12 @@ void DisplaySim::setBehaviour(Behaviour behaviour)
 {
     std::lock_guard lock(impl_->mutex);
     impl_->behaviour = behaviour;
+}
+
+Behaviour DisplaySim::behaviour() const
+{
+    std::lock_guard lock(impl_->mutex);
+    return impl_->behaviour;
 }
 
 void DisplaySim::setPacing(bool on)

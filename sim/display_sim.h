@@ -51,13 +51,19 @@ public:
     // Creates the pty, links it and starts answering. False with a reason in
     // error() when the pty or the link cannot be made.
     bool start();
+    // Closes the pty and removes the link, as a USB adapter pulled out: the
+    // program's end of the line hangs up and the name is gone. The value,
+    // the behaviour and the log stay, so start() again is the display
+    // plugged back in, on a new pty under the same COMn.
     void stop();
+    bool running() const;
     const std::string &error() const;
 
     std::string linkPath() const;  // <port dir>/COMn
     std::string slavePath() const; // /dev/pts/N
 
     void setBehaviour(Behaviour behaviour);
+    Behaviour behaviour() const;
     void setPacing(bool on);
     void setGapMs(int ms);
 

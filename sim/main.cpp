@@ -3,6 +3,7 @@
 // every frame on the line.
 #include "sim/big_font.h"
 #include "sim/command_line.h"
+#include "sim/control.h"
 #include "sim/display_sim.h"
 #include "sim/log_text.h"
 
@@ -84,6 +85,8 @@ private:
 
 std::string LinkText(const Port &port)
 {
+    if (!port.sim->running())
+        return port.name + " gone (no link at " + port.sim->linkPath() + ")";
     return port.name + " -> " + port.sim->slavePath() + " (linked as " + port.sim->linkPath() + ")";
 }
 
@@ -92,8 +95,8 @@ void DrawScreen(const std::vector<Port> &ports, const std::deque<std::string> &l
 {
     std::string out = "\x1b[H";
     auto line = [&out](const std::string &text) { out += text + "\x1b[K\n"; };
-    std::string mode = std::string(BehaviourName(cmd.behaviour)) + (cmd.pacing ? ", paced" : "");
     for (const Port &port : ports) {
+        const std::string mode = std::string(BehaviourName(port.sim->behaviour())) + (cmd.pacing ? ", paced" : "");
         line(LinkText(port) + "   [" + mode + "]");
         line("");
         for (const std::string &row : RenderBig(port.sim->value()))
@@ -157,6 +160,11 @@ int main(int argc, char **argv)
         std::perror("qmx8350t-sim");
         return 1;
     }
+    ControlFifo control;
+    if (std::string error; !cmd.control.empty() && !control.open(cmd.control, error)) {
+        std::cerr << "qmx8350t-sim: " << error << "\n";
+        return 1;
+    }
 
     std::vector<Port> ports;
     for (int number : cmd.ports) {
@@ -197,12 +205,45 @@ int main(int argc, char **argv)
         std::fflush(stdout);
     }
 
+    // Said on stdout in plain mode, so that a script sees when a word took effect.
+    auto say = [&](const std::string &text) {
+        if (screen) {
+            log.push_back(text);
+            while (log.size() > kScreenLogLines)
+                log.pop_front();
+        } else {
+            std::printf("%s\n", text.c_str());
+            std::fflush(stdout);
+        }
+    };
+
     for (;;) {
-        pollfd fds[2] = {{gSignalPipe[0], POLLIN, 0}, {queue.readFd(), POLLIN, 0}};
-        if (poll(fds, 2, -1) < 0 && errno != EINTR)
+        pollfd fds[3] = {{gSignalPipe[0], POLLIN, 0}, {queue.readFd(), POLLIN, 0}, {control.fd(), POLLIN, 0}};
+        if (poll(fds, 3, -1) < 0 && errno != EINTR)
             break;
         if (fds[0].revents != 0)
             break;
+        if (fds[2].revents != 0) {
+            for (const std::string &word : control.take()) {
+                // Stamped like the frames, so that a log splits into the periods of each word.
+                const std::string stamp = ClockText(std::chrono::system_clock::now()) + " control: ";
+                bool taken = true;
+                for (Port &port : ports) {
+                    std::string error;
+                    if (!ApplyControlWord(*port.sim, word, error)) {
+                        say(stamp + port.name + ": " + error);
+                        taken = false;
+                    }
+                }
+                if (taken)
+                    say(stamp + word);
+                if (word == "gone" || word == "back" || word == "normal")
+                    for (const Port &port : ports)
+                        say(LinkText(port));
+            }
+            if (screen)
+                DrawScreen(ports, log, cmd);
+        }
         if (fds[1].revents == 0)
             continue;
         for (const Event &event : queue.take()) {

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -177,6 +178,36 @@ TEST(GuiActivation, RaisedOnceWhateverActivatesTheWindowLater)
 
     form.Widget()->hide();
     ASSERT_TRUE(guitest::ShowActive(form));
+    // Past the time at which a window never activated raises it.
+    QTest::qWait(1500);
+    EXPECT_EQ(activations, 1);
+}
+
+// A desktop that refuses the focus to a new window: no activation event
+// reaches the window.
+class RefusedFocus : public QObject {
+protected:
+    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::WindowActivate; }
+};
+
+TEST(GuiActivation, RaisedAboutASecondAfterTheFirstShowWhenNoActivationCame)
+{
+    TForm form(guitest::TestLayout());
+    int activations = 0;
+    form.OnActivate = [&](TObject *sender) { activations += sender == &form; };
+    auto refused = std::make_unique<RefusedFocus>();
+    form.Widget()->installEventFilter(refused.get());
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Widget()));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return activations == 1; }, 5000));
+
+    refused.reset();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    form.Widget()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Widget()));
     EXPECT_EQ(activations, 1);
 }
 

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -12,7 +14,11 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <iostream>
+#include <map>
 #include <numeric>
+#include <thread>
 
 namespace platform_test {
 using namespace testsupport;
@@ -32,6 +38,41 @@ std::vector<std::uint8_t> Sequence(std::size_t size)
 std::size_t EntriesIn(const std::filesystem::path &folder)
 {
     return std::size_t(std::distance(std::filesystem::directory_iterator(folder), {}));
+}
+
+// Runs what in a child process that an alarm ends after a few seconds, so
+// that a call that blocks for good fails the test instead of hanging it.
+// 0: what returned true, 1: false, -1: the child did not end by itself.
+int InChild(const std::function<bool()> &what)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(5);
+        ::_exit(what() ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// Everything in folder, recursively: kind, mode, owner and content or link
+// text of each entry, to show that nothing changed.
+std::map<std::string, std::string> Snapshot(const std::filesystem::path &folder)
+{
+    std::map<std::string, std::string> all;
+    for (const auto &entry : std::filesystem::recursive_directory_iterator(folder)) {
+        struct stat st;
+        ::lstat(entry.path().c_str(), &st);
+        std::string text = std::to_string(st.st_mode) + " " + std::to_string(st.st_uid) + ":" +
+                           std::to_string(st.st_gid) + " ";
+        if (S_ISLNK(st.st_mode))
+            text += std::filesystem::read_symlink(entry.path()).string();
+        else if (S_ISREG(st.st_mode))
+            text += ReadAll(entry.path());
+        all[entry.path().lexically_relative(folder).string()] = text;
+    }
+    return all;
 }
 
 class FilesTest : public ::testing::Test {
@@ -55,15 +96,6 @@ TEST_F(FilesTest, ReadFileHeadReadsUpToTheLimit)
     EXPECT_EQ(out, bytes);
     ASSERT_TRUE(ReadFileHead(dir.file("empty"), 12, out));
     EXPECT_TRUE(out.empty());
-}
-
-TEST_F(FilesTest, ReadFileHeadFailsOnWhatCannotBeRead)
-{
-    std::vector<std::uint8_t> out{7};
-    EXPECT_FALSE(ReadFileHead(dir.file("missing"), 12, out));
-    EXPECT_EQ(out, std::vector<std::uint8_t>{7});
-    EXPECT_FALSE(ReadFileHead(dir.path().string(), 12, out));
-    EXPECT_FALSE(ReadFileHead(dir.path().string(), 0, out));
 }
 
 TEST_F(FilesTest, ReadFirstLineEndsAtTheLineBreak)
@@ -114,13 +146,24 @@ TEST_F(FilesTest, ReadFirstLineStopsAtTheLimit)
     EXPECT_EQ(line, "09");
 }
 
-TEST_F(FilesTest, ReadFirstLineFailsOnWhatCannotBeRead)
+TEST_F(FilesTest, ReadsTakeOnlyARegularFile)
 {
-    std::string line = "old";
-    EXPECT_FALSE(ReadFirstLine(dir.file("missing"), 100, line));
-    EXPECT_EQ(line, "old");
-    EXPECT_FALSE(ReadFirstLine(dir.path().string(), 100, line));
-    EXPECT_EQ(line, "old");
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    std::filesystem::create_directory(dir.path() / "folder");
+    std::filesystem::create_symlink(dir.path() / "fifo", dir.path() / "to-fifo");
+    std::filesystem::create_symlink("/dev/zero", dir.path() / "to-device");
+    for (const char *name : {"missing", "folder", "fifo", "to-fifo", "to-device"}) {
+        // A FIFO without a writer blocks a plain open for good.
+        EXPECT_EQ(InChild([&] {
+            std::vector<std::uint8_t> out{7};
+            std::string line = "old";
+            return !ReadFileHead(dir.file(name), 12, out) && out == std::vector<std::uint8_t>{7} &&
+                   !ReadFileHead(dir.file(name), 0, out) && !ReadFirstLine(dir.file(name), 100, line) &&
+                   line == "old";
+        }),
+                  0)
+            << name;
+    }
 }
 
 TEST_F(FilesTest, ReplaceFileWritesExactlyTheBytes)
@@ -143,6 +186,195 @@ TEST_F(FilesTest, ReplaceFileWritesExactlyTheBytes)
     ASSERT_TRUE(ReplaceFile(dir.file("new"), nullptr, 0));
     EXPECT_TRUE(ReadBytes(dir.file("new")).empty());
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+struct LinkCase {
+    const char *what;
+    std::vector<std::pair<std::string, std::string>> links; // name, what it points to; the first is saved
+    std::string final;                                      // the file the links lead to
+    bool finalExists;
+};
+
+TEST_F(FilesTest, ReplaceWritesThroughLinksToTheFileTheyLeadTo)
+{
+    const LinkCase cases[] = {
+        {"a link", {{"Parametry.par", "shared/real.par"}}, "shared/real.par", true},
+        {"a chain of links", {{"Parametry.par", "hop"}, {"hop", "shared/real.par"}}, "shared/real.par", true},
+        {"a link relative to its own folder", {{"conf/Parametry.par", "../shared/real.par"}}, "shared/real.par", true},
+        {"a link to a file not yet there", {{"Parametry.par", "shared/new.par"}}, "shared/new.par", false},
+    };
+    // Root can show that the owner is kept; anyone else owns what they write.
+    const bool root = ::geteuid() == 0;
+    const auto text = Bytes("new");
+    int row = 0;
+    for (const auto &c : cases) {
+        const std::filesystem::path base = dir.path() / std::to_string(row++);
+        std::filesystem::create_directories(base / "shared");
+        std::filesystem::create_directories(base / "conf");
+        const std::string final = (base / c.final).string();
+        if (c.finalExists) {
+            WriteBytes(final, Bytes("old"));
+            ASSERT_EQ(::chmod(final.c_str(), 0640), 0);
+            if (root) {
+                ASSERT_EQ(::chown(final.c_str(), 4321, 4322), 0);
+            }
+        }
+        struct stat before{};
+        ::stat(final.c_str(), &before);
+        for (const auto &[name, to] : c.links)
+            std::filesystem::create_symlink(to, base / name);
+
+        ASSERT_TRUE(ReplaceFile((base / c.links.front().first).string(), text.data(), text.size())) << c.what;
+        EXPECT_EQ(ReadBytes(final), text) << c.what;
+        for (const auto &[name, to] : c.links)
+            EXPECT_EQ(std::filesystem::read_symlink(base / name), to) << c.what << ": " << name;
+        EXPECT_EQ(EntriesIn(base / "shared"), 1u) << c.what << ": no temporary left";
+        struct stat after{};
+        ASSERT_EQ(::stat(final.c_str(), &after), 0);
+        if (c.finalExists) {
+            EXPECT_EQ(after.st_mode & 07777, 0640u) << c.what;
+            EXPECT_EQ(after.st_uid, before.st_uid) << c.what;
+            EXPECT_EQ(after.st_gid, before.st_gid) << c.what;
+        }
+    }
+}
+
+struct RefusedCase {
+    const char *what;
+    std::function<void(const std::filesystem::path &base)> make; // what stands at base/Parametry.par
+    bool asAnotherUser = false;
+};
+
+TEST_F(FilesTest, ReplaceLeavesWhatIsNoWritableRegularFile)
+{
+    auto file = [](const std::filesystem::path &path, mode_t mode) {
+        WriteAll(path, "old");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    };
+    const RefusedCase cases[] = {
+        {"a read-only file", [&](const auto &base) { file(base / "Parametry.par", 0444); }},
+        {"a link to a read-only file",
+         [&](const auto &base) {
+             file(base / "shared.par", 0444);
+             std::filesystem::create_symlink("shared.par", base / "Parametry.par");
+         }},
+        {"another user's file that this user may not write",
+         [&](const auto &base) {
+             // The folder lets anyone create and rename files in it.
+             ASSERT_EQ(::chmod(base.parent_path().c_str(), 0711), 0);
+             ASSERT_EQ(::chmod(base.c_str(), 0777), 0);
+             file(base / "Parametry.par", 0644);
+         },
+         true},
+        {"a FIFO", [](const auto &base) { ASSERT_EQ(::mkfifo((base / "Parametry.par").c_str(), 0644), 0); }},
+        {"a folder", [](const auto &base) { std::filesystem::create_directory(base / "Parametry.par"); }},
+        {"a link to a folder",
+         [](const auto &base) {
+             std::filesystem::create_directory(base / "folder");
+             std::filesystem::create_symlink("folder", base / "Parametry.par");
+         }},
+        {"a loop of links",
+         [](const auto &base) {
+             std::filesystem::create_symlink("other", base / "Parametry.par");
+             std::filesystem::create_symlink("Parametry.par", base / "other");
+         }},
+    };
+    const auto text = Bytes("new");
+    int row = 0;
+    for (const auto &c : cases) {
+        if (c.asAnotherUser && ::geteuid() != 0) {
+            std::cout << "skipped without root: " << c.what << "\n";
+            continue;
+        }
+        const std::filesystem::path base = dir.path() / std::to_string(row++);
+        std::filesystem::create_directory(base);
+        c.make(base);
+        const auto before = Snapshot(base);
+        const std::string path = (base / "Parametry.par").string();
+        EXPECT_EQ(InChild([&] {
+            if (c.asAnotherUser && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                return false;
+            return !ReplaceFile(path, text.data(), text.size());
+        }),
+                  0)
+            << c.what << ": the save must fail";
+        EXPECT_EQ(Snapshot(base), before) << c.what;
+    }
+}
+
+std::vector<std::string> EntriesStartingWith(const std::filesystem::path &folder, const std::string &start)
+{
+    std::vector<std::string> found;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with(start))
+            found.push_back(entry.path().filename().string());
+    return found;
+}
+
+// Kills a child process in the middle of a save of target; the name of the
+// temporary it left, or empty when none of the pattern was ever seen.
+std::string KillASaveMidway(const std::filesystem::path &folder, const std::string &target)
+{
+    const std::vector<std::uint8_t> big(8 << 20, 'x');
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            for (;;)
+                ReplaceFile((folder / target).string(), big.data(), big.size());
+        }
+        const std::string mine = "." + target + ".qmx-tmp-" + std::to_string(child) + "-";
+        for (int wait = 0; wait < 2000 && EntriesStartingWith(folder, mine).empty(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        // The kill may land between two saves; try again then.
+        if (const auto left = EntriesStartingWith(folder, mine); !left.empty())
+            return left.front();
+    }
+    return {};
+}
+
+struct TemporaryCase {
+    std::string name;
+    int ageSeconds;
+    bool held; // a save in progress, maybe on another machine, holds its lock
+    bool removed;
+};
+
+TEST_F(FilesTest, ReplaceRemovesTheStaleTemporariesOfItsTarget)
+{
+    const std::string killed = KillASaveMidway(dir.path(), "QMXV6614.txt");
+    ASSERT_FALSE(killed.empty()) << "a killed save leaves a temporary of the pattern";
+    const std::string dead = killed.substr(std::string(".QMXV6614.txt.qmx-tmp-").size());
+    const std::string self = std::to_string(::getpid()) + "-";
+    const TemporaryCase cases[] = {
+        {killed, 0, false, true},
+        {".QMXV6614.txt.qmx-tmp-" + dead + "held00", 0, true, false},
+        {".QMXV6614.txt.qmx-tmp-" + self + "fresh0", 0, false, false},
+        {".QMXV6614.txt.qmx-tmp-" + self + "old000", 120, false, true},
+        {".Parametry.par.qmx-tmp-" + dead + "other0", 0, false, false},
+        {"QMXV6614.txt.abc123", 3600, false, false},
+    };
+    std::vector<int> locks;
+    for (const auto &c : cases) {
+        const std::string path = dir.file(c.name);
+        if (c.name != killed)
+            WriteAll(path, "part");
+        const timespec times[2] = {{::time(nullptr) - c.ageSeconds, 0}, {::time(nullptr) - c.ageSeconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        if (c.held) {
+            locks.push_back(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+            ASSERT_EQ(::flock(locks.back(), LOCK_EX), 0);
+        }
+    }
+
+    const auto text = Bytes("0930\r\n");
+    ASSERT_TRUE(ReplaceFile(dir.file("QMXV6614.txt"), text.data(), text.size()));
+    for (const auto &c : cases)
+        EXPECT_EQ(std::filesystem::exists(dir.path() / c.name), !c.removed) << c.name;
+    EXPECT_EQ(ReadBytes(dir.file("QMXV6614.txt")), text);
+    for (int fd : locks)
+        ::close(fd);
 }
 
 // A folder that refuses new files even to root: a tmpfs remounted read-only.

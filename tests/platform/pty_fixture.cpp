@@ -15,6 +15,12 @@ using Clock = std::chrono::steady_clock;
 
 void PtyTest::SetUp()
 {
+    OpenPair();
+    portDir.set(dir.path().string());
+}
+
+void PtyTest::OpenPair()
+{
     master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(master, 0);
     ASSERT_EQ(::grantpt(master), 0);
@@ -29,8 +35,15 @@ void PtyTest::SetUp()
 
     observer = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     ASSERT_GE(observer, 0);
-    portDir.set(dir.path().string());
     ASSERT_EQ(::symlink(slavePath.c_str(), dir.file("COM7").c_str()), 0);
+}
+
+void PtyTest::PlugInAgain()
+{
+    CloseMaster();
+    ::close(observer);
+    ::unlink(dir.file("COM7").c_str());
+    OpenPair();
 }
 
 void PtyTest::TearDown()

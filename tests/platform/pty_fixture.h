@@ -16,11 +16,15 @@ using namespace testsupport;
 class PtyTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void OpenPair();
     void TearDown() override;
 
     // Opens COM7 into device (closed again by TearDown).
     platform::SerialDevice *OpenPort();
     void CloseMaster();
+    // A new pseudo-terminal under the name COM7, as an adapter plugged in
+    // again after the old one (and its master) went away.
+    void PlugInAgain();
 
     void PeerWrite(const std::vector<std::uint8_t> &bytes);
     // What the peer receives within the time limit (fewer bytes when not all came).

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace platform_test {
@@ -23,6 +24,9 @@ TEST_F(SerialOpenTest, PortOpensOnlyOnceAtATime)
     ASSERT_NE(OpenPort(), nullptr);
     EXPECT_EQ(OpenSerialDevice("COM7"), nullptr);
     EXPECT_EQ(platform::LastFailure().code, EBUSY) << "the reason says the port is taken";
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(observer, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1) << "a failed open leaves the holder's exclusive flag";
     EXPECT_EQ(OpenSerialDevice("\\\\.\\COM7"), nullptr);
     // Another name for the same device is still the same port.
     ASSERT_EQ(::symlink(slavePath.c_str(), dir.file("COM8").c_str()), 0);

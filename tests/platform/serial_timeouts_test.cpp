@@ -2,8 +2,10 @@
 // byte plus 1000 ms in all), and a peer that goes away mid-read.
 #include "platform/serial_device.h"
 #include "pty_fixture.h"
+#include "tests/support/process.h"
 
 #include <gtest/gtest.h>
+#include <termios.h>
 
 #include <chrono>
 #include <thread>
@@ -133,11 +135,17 @@ TEST_F(SerialTimeoutTest, MaxIntervalWithoutTotalsReturnsWhatIsThere)
     EXPECT_EQ(ReadPending(6), Bytes("12"));
 }
 
-TEST_F(SerialTimeoutTest, PeerGoneDuringAReadFailsIt)
+TEST_F(SerialTimeoutTest, GoneDeviceFailsAtOnceUntilItsNameIsBackThenWorksAsSetUp)
 {
+    const platform::LineSettings line{115200, 8, platform::EVENPARITY, platform::ONESTOPBIT};
+    ASSERT_TRUE(platform::SetLineSettings(device, line));
     platform::CommTimeouts timeouts;
+    timeouts.ReadIntervalTimeout = 20;
     timeouts.ReadTotalTimeoutConstant = 5000;
     ASSERT_TRUE(platform::SetTimeouts(device, timeouts));
+    ASSERT_TRUE(platform::RaiseRtsLine(device));
+    const std::size_t descriptors = OpenDescriptors();
+
     bool ok = true;
     const auto start = Clock::now();
     ReadSixWhile(
@@ -149,12 +157,39 @@ TEST_F(SerialTimeoutTest, PeerGoneDuringAReadFailsIt)
     EXPECT_FALSE(ok);
     EXPECT_LT(Clock::now() - start, 4000ms);
 
-    const std::uint8_t byte = 'C';
-    std::size_t written = 0;
-    EXPECT_FALSE(platform::WriteDevice(device, &byte, 1, written));
-    // Closing a port whose device is gone must still release it.
-    platform::CloseSerialDevice(device);
-    device = nullptr;
+    // While nothing answers to the name, every call fails without waiting
+    // and without taking a descriptor.
+    const std::size_t whileGone = OpenDescriptors();
+    const std::uint8_t command[] = {'D', '1', '2', '3', '4', 0x0D, 0x0A};
+    std::uint8_t reply[6];
+    std::size_t count = 0;
+    const auto absent = Clock::now();
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_FALSE(platform::DiscardInput(device));
+        EXPECT_FALSE(platform::WriteDevice(device, command, sizeof command, count));
+        EXPECT_FALSE(platform::ReadDevice(device, reply, sizeof reply, count));
+    }
+    EXPECT_LT(Clock::now() - absent, 2000ms);
+    EXPECT_EQ(OpenDescriptors(), whileGone);
+
+    PlugInAgain();
+    ASSERT_TRUE(platform::WriteDevice(device, command, sizeof command, count));
+    EXPECT_EQ(count, sizeof command);
+    EXPECT_EQ(PeerRead(sizeof command, 2s), std::vector<std::uint8_t>(command, command + sizeof command));
+    PeerWrite(Bytes("1234\r\n"));
+    ASSERT_TRUE(platform::ReadDevice(device, reply, sizeof reply, count));
+    EXPECT_EQ(count, 6u);
+
+    termios t{};
+    ASSERT_EQ(::tcgetattr(observer, &t), 0);
+    EXPECT_EQ(cfgetospeed(&t), speed_t(B115200)) << "the line settings came back with the device";
+    platform::LineSettings got;
+    ASSERT_TRUE(platform::GetLineSettings(device, got));
+    EXPECT_EQ(got.Parity, platform::EVENPARITY);
+    platform::CommTimeouts back;
+    ASSERT_TRUE(platform::GetTimeouts(device, back));
+    EXPECT_EQ(back.ReadTotalTimeoutConstant, 5000u);
+    EXPECT_EQ(OpenDescriptors(), descriptors);
 }
 
 } // namespace

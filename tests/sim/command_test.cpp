@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <memory>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -55,11 +56,11 @@ public:
         close(err_);
     }
 
-    // Reads stdout until it holds text or the limit passes.
-    bool waitForOutput(const std::string &text, std::chrono::milliseconds limit = 5000ms)
+    // Reads stdout until it holds text (after from) or the limit passes.
+    bool waitForOutput(const std::string &text, std::size_t from = 0, std::chrono::milliseconds limit = 5000ms)
     {
         const auto end = Clock::now() + limit;
-        while (output_.find(text) == std::string::npos && Clock::now() < end) {
+        while (output_.find(text, from) == std::string::npos && Clock::now() < end) {
             pollfd pfd{out_, POLLIN, 0};
             if (poll(&pfd, 1, 50) > 0) {
                 char buffer[512];
@@ -69,7 +70,7 @@ public:
                 output_.append(buffer, static_cast<std::size_t>(n));
             }
         }
-        return output_.find(text) != std::string::npos;
+        return output_.find(text, from) != std::string::npos;
     }
 
     int signalAndWait(int sig)
@@ -120,6 +121,50 @@ TEST(SimCommand, AnswersLogsAndRemovesItsLinkOnCtrlC)
 
     EXPECT_EQ(command.signalAndWait(SIGINT), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+}
+
+TEST(SimCommand, ControlWordsChangeTheRunningDisplay)
+{
+    TempDir dir;
+    const std::string link = dir.path() + "/COM4";
+    const std::string control = dir.path() + "/control";
+    Command command({"--plain", "--port-dir", dir.path(), "--control", control, "COM4"});
+    ASSERT_TRUE(command.waitForOutput("(linked as " + link + ")")) << command.output();
+    const int fifo = open(control.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fifo, 0);
+
+    const struct {
+        std::string word;
+        bool linked;
+        Bytes reply; // to D1234
+    } steps[] = {
+        {"silent", true, {}},
+        {"mmmm", true, ToBytes("MMMM\r\n")},
+        {"gone", false, {}},
+        {"back", true, ToBytes("MMMM\r\n")},
+        {"gone", false, {}},
+        {"normal", true, ToBytes("1234\r\n")},
+    };
+    auto port = std::make_unique<ProgramPort>(link);
+    for (const auto &step : steps) {
+        const std::string line = step.word + "\n";
+        const std::size_t seen = command.output().size();
+        ASSERT_EQ(write(fifo, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+        ASSERT_TRUE(command.waitForOutput("control: " + line, seen)) << command.output();
+        EXPECT_EQ(fs::exists(fs::symlink_status(link)), step.linked) << step.word;
+        if (!step.linked) {
+            EXPECT_TRUE(port->hungUp()) << "the program's end sees the device go";
+            continue;
+        }
+        if (!port->isOpen() || port->hungUp())
+            port = std::make_unique<ProgramPort>(link);
+        ASSERT_TRUE(port->isOpen()) << step.word;
+        EXPECT_EQ(port->exchange(ToBytes("D1234\r\n")), step.reply) << step.word;
+    }
+    close(fifo);
+    port.reset();
+    EXPECT_EQ(command.signalAndWait(SIGTERM), 0);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(control))) << "the FIFO it made goes with it";
 }
 
 TEST(SimCommand, BadArgumentsExitWithTwoAndSayWhy)

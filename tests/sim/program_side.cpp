@@ -55,6 +55,12 @@ ProgramPort::~ProgramPort()
         close(fd_);
 }
 
+bool ProgramPort::hungUp() const
+{
+    pollfd pfd{fd_, POLLIN, 0};
+    return poll(&pfd, 1, 0) == 1 && (pfd.revents & POLLHUP) != 0;
+}
+
 void ProgramPort::send(const Bytes &bytes)
 {
     if (write(fd_, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))

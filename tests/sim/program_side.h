@@ -39,6 +39,8 @@ public:
     ProgramPort &operator=(const ProgramPort &) = delete;
 
     bool isOpen() const { return fd_ >= 0; }
+    // The display's end of the line has gone away.
+    bool hungUp() const;
     void send(const Bytes &bytes);
     // Collects bytes until the line has been quiet for `quiet` after the
     // last one (or from the start), or `limit` has passed.
