@@ -188,10 +188,10 @@ TEST_P(FaultMatrix, EachFaultShowsAsAFailureCostsLittleAndLeavesTheLineWorking) 
 
 INSTANTIATE_TEST_SUITE_P(Ways, FaultMatrix,
                          ::testing::Values(Talk::RealTime, Talk::Stopwatch, Talk::ReadButton),
-                         [](const auto &info) {
-                             return info.param == Talk::RealTime    ? "RealTimeRunning"
-                                    : info.param == Talk::Stopwatch ? "StopwatchRunning"
-                                                                    : "ReadButton";
+                         [](const auto &way) {
+                             return way.param == Talk::RealTime    ? "RealTimeRunning"
+                                    : way.param == Talk::Stopwatch ? "StopwatchRunning"
+                                                                   : "ReadButton";
                          });
 
 } // namespace
