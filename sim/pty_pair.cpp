@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <pty.h>
 #include <filesystem>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
@@ -20,8 +21,8 @@ std::string SystemError(const std::string &what)
     return what + ": " + std::strerror(errno);
 }
 
-// The display must not echo or translate anything, even before the program
-// has set up its own end.
+// From the terminal's own settings: a zeroed record would also set the
+// speed to 0, which hangs the line up.
 bool MakeRaw(int fd)
 {
     termios tio{};
@@ -35,30 +36,31 @@ bool MakeRaw(int fd)
 
 bool OpenPtyPair(PtyPair &pty, std::string &error)
 {
-    pty.master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (pty.master < 0) {
+    if (openpty(&pty.master, &pty.slave, nullptr, nullptr, nullptr) != 0) {
         error = SystemError("cannot open a pseudo-terminal");
         return false;
     }
+    // Raw from the start: the display must not echo or translate anything,
+    // even before the program has set up its own end. The master's own line
+    // discipline sits between the program's bytes and this end, so it is
+    // raw as well.
+    if (!MakeRaw(pty.slave) || !MakeRaw(pty.master)) {
+        error = SystemError("cannot set up the pseudo-terminal");
+        ClosePtyPair(pty);
+        return false;
+    }
     char name[128];
-    if (grantpt(pty.master) != 0 || unlockpt(pty.master) != 0 ||
-        ptsname_r(pty.master, name, sizeof name) != 0) {
-        error = SystemError("cannot unlock the pseudo-terminal");
+    if (ptsname_r(pty.master, name, sizeof name) != 0) {
+        error = SystemError("cannot name the pseudo-terminal");
         ClosePtyPair(pty);
         return false;
     }
     pty.slavePath = name;
-    pty.slave = open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (pty.slave < 0) {
-        error = SystemError("cannot open " + pty.slavePath);
-        ClosePtyPair(pty);
-        return false;
-    }
     // Non-blocking master: a reply to a program that stopped reading must
-    // not stall the reader.
+    // not stall the reader. Neither end goes to the programs this one starts.
     const int flags = fcntl(pty.master, F_GETFL);
-    if (!MakeRaw(pty.slave) || !MakeRaw(pty.master) || flags < 0 ||
-        fcntl(pty.master, F_SETFL, flags | O_NONBLOCK) != 0) {
+    if (flags < 0 || fcntl(pty.master, F_SETFL, flags | O_NONBLOCK) != 0 ||
+        fcntl(pty.master, F_SETFD, FD_CLOEXEC) != 0 || fcntl(pty.slave, F_SETFD, FD_CLOEXEC) != 0) {
         error = SystemError("cannot set up " + pty.slavePath);
         ClosePtyPair(pty);
         return false;

@@ -6,8 +6,8 @@
 #include "platform/serial_device.h"
 #include "serial/drv232.h"
 #include "tests/fuzz/scratch_folder.h"
+#include "tests/support/pty.h"
 
-#include <pty.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -30,13 +30,13 @@ struct Line {
     int master = -1;
     Line() {
         static const fuzz::ScratchFolder folder;
-        int slave = -1;
-        char name[128];
-        if (::openpty(&master, &slave, name, nullptr, nullptr) != 0)
+        testsupport::RawPty pty;
+        if (!testsupport::OpenRawPty(pty))
             std::abort();
-        ::close(slave);
+        master = pty.master;
+        ::close(pty.slave);
         ::setenv("QMX_PORT_DIR", ".", 1);
-        if (::symlink(name, "COM7") != 0 || !Drv232::OpenPort(7) ||
+        if (::symlink(pty.slavePath.c_str(), "COM7") != 0 || !Drv232::OpenPort(7) ||
             !platform::SetTimeouts(Drv232::PortHandle, kQuick))
             std::abort();
         Drv232::NewReplyBuffer();

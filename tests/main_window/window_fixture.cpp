@@ -1,7 +1,5 @@
 #include "window_fixture.h"
 
-#include "tests/support/displays.h"
-#include "tests/support/link_state.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -12,17 +10,10 @@
 #include <fstream>
 #include <stdexcept>
 
+// The window goes before the displays and the link it talks to.
 void MainWindowTest::TearDown() {
     form.reset();
-    displays.clear();
-    testsupport::ResetLinkState();
-}
-
-sim::DisplaySim &MainWindowTest::AddDisplay(int port, sim::Behaviour behaviour, const std::string &value) {
-    displays.push_back(testsupport::StartDisplay(ports.path(), port, behaviour, value));
-    if (!displays.back())
-        throw std::runtime_error("no emulated display");
-    return *displays.back();
+    DisplayTest::TearDown();
 }
 
 void MainWindowTest::WriteSettings(int port, int period, int function, int wholeDisplay) {

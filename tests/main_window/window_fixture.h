@@ -5,8 +5,8 @@
 #include "platform/local_time.h"
 #include "serial/drv232.h"
 #include "sim/display_sim.h"
+#include "tests/support/displays.h"
 #include "tests/support/qt_tests.h"
-#include "tests/support/temp_dir.h"
 
 #include <QString>
 #include <functional>
@@ -14,19 +14,13 @@
 #include <memory>
 #include <vector>
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public testsupport::DisplayTest {
 protected:
-    testsupport::TempDir ports;
-    testsupport::TempDir work;
-    testsupport::ScopedEnv portDir{"QMX_PORT_DIR", ports.path().string()};
-    testsupport::ScopedWorkingDir cwd{work.path()};
-    std::vector<std::unique_ptr<sim::DisplaySim>> displays;
+    MainWindowTest() : DisplayTest("1234") {}
     std::unique_ptr<TForm1> form;
 
     void TearDown() override;
 
-    sim::DisplaySim &AddDisplay(int port, sim::Behaviour behaviour = sim::Behaviour::Normal,
-                                const std::string &value = "1234");
     void WriteSettings(int port, int period, int function, int wholeDisplay);
     // Creates the window, shows it and waits until its activation has run.
     void Start();

@@ -21,20 +21,11 @@ void PtyTest::SetUp()
 
 void PtyTest::OpenPair()
 {
-    master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(::grantpt(master), 0);
-    ASSERT_EQ(::unlockpt(master), 0);
-    slavePath = ::ptsname(master);
-    // Bytes from the slave pass the master's line discipline on their way
-    // to the test: it must not translate them either.
-    termios t;
-    ASSERT_EQ(::tcgetattr(master, &t), 0);
-    ::cfmakeraw(&t);
-    ASSERT_EQ(::tcsetattr(master, TCSANOW, &t), 0);
-
-    observer = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-    ASSERT_GE(observer, 0);
+    RawPty pty;
+    ASSERT_TRUE(OpenRawPty(pty));
+    master = pty.master;
+    observer = pty.slave;
+    slavePath = pty.slavePath;
     ASSERT_EQ(::symlink(slavePath.c_str(), dir.file("COM7").c_str()), 0);
 }
 

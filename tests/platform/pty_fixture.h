@@ -2,6 +2,7 @@
 // A pseudo-terminal pair: the code under test opens the slave as COM7
 // through QMX_PORT_DIR and the test plays the peer on the master.
 #include "platform/serial_device.h"
+#include "tests/support/pty.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 #include "link_fixture.h"
 
 #include "platform/serial_device.h"
+#include "tests/support/pty.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -107,11 +108,11 @@ TEST_F(LinkTest, ExchangesWithoutAnOpenPortFail) {
 
 TEST_F(LinkTest, ACommandThatCannotLeaveWholeIsAFailedExchange) {
     // A pty whose far end never reads: once its buffer is full, writes time out.
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(master, 0);
-    ASSERT_EQ(grantpt(master), 0);
-    ASSERT_EQ(unlockpt(master), 0);
-    std::filesystem::create_symlink(ptsname(master), ports / "COM7");
+    testsupport::RawPty pty;
+    ASSERT_TRUE(testsupport::OpenRawPty(pty));
+    close(pty.slave);
+    const int master = pty.master;
+    std::filesystem::create_symlink(pty.slavePath, ports / "COM7");
     ASSERT_TRUE(Drv232::OpenPort(7));
     Drv232::NewReplyBuffer();
 

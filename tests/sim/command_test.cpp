@@ -105,8 +105,8 @@ private:
 TEST(SimCommand, AnswersLogsAndRemovesItsLinkOnCtrlC)
 {
     TempDir dir;
-    const std::string link = dir.path() + "/COM4";
-    Command command({"--plain", "--port-dir", dir.path(), "--value", "0930", "COM4"});
+    const std::string link = dir.file("COM4");
+    Command command({"--plain", "--port-dir", dir.path().string(), "--value", "0930", "COM4"});
     ASSERT_TRUE(command.waitForOutput("(linked as " + link + ")")) << command.output();
     {
         ProgramPort port(link);
@@ -126,9 +126,9 @@ TEST(SimCommand, AnswersLogsAndRemovesItsLinkOnCtrlC)
 TEST(SimCommand, ControlWordsChangeTheRunningDisplay)
 {
     TempDir dir;
-    const std::string link = dir.path() + "/COM4";
-    const std::string control = dir.path() + "/control";
-    Command command({"--plain", "--port-dir", dir.path(), "--control", control, "COM4"});
+    const std::string link = dir.file("COM4");
+    const std::string control = dir.file("control");
+    Command command({"--plain", "--port-dir", dir.path().string(), "--control", control, "COM4"});
     ASSERT_TRUE(command.waitForOutput("(linked as " + link + ")")) << command.output();
     const int fifo = open(control.c_str(), O_WRONLY | O_CLOEXEC);
     ASSERT_GE(fifo, 0);

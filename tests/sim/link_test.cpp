@@ -22,7 +22,7 @@ sim::Options OptionsIn(const std::string &dir)
 TEST(SimLink, StartLinksTheSlaveAndStopRemovesIt)
 {
     TempDir dir;
-    const std::string folder = dir.path() + "/ports/nested"; // made when missing
+    const std::string folder = dir.file("ports/nested"); // made when missing
     sim::DisplaySim display(OptionsIn(folder));
     ASSERT_TRUE(display.start()) << display.error();
     EXPECT_EQ(display.linkPath(), folder + "/COM5");
@@ -40,23 +40,23 @@ TEST(SimLink, StartLinksTheSlaveAndStopRemovesIt)
 TEST(SimLink, StaleLinkIsReplacedButOtherFilesAreNot)
 {
     TempDir dir;
-    fs::create_symlink("/dev/pts/no-such-pty", dir.path() + "/COM5");
+    fs::create_symlink("/dev/pts/no-such-pty", dir.file("COM5"));
     {
-        sim::DisplaySim display(OptionsIn(dir.path()));
+        sim::DisplaySim display(OptionsIn(dir.path().string()));
         ASSERT_TRUE(display.start()) << display.error();
-        EXPECT_EQ(fs::read_symlink(dir.path() + "/COM5").string(), display.slavePath());
+        EXPECT_EQ(fs::read_symlink(dir.file("COM5")).string(), display.slavePath());
     }
-    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.path() + "/COM5")));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(dir.file("COM5"))));
 
-    std::ofstream(dir.path() + "/COM5") << "not a port";
-    sim::DisplaySim display(OptionsIn(dir.path()));
+    std::ofstream(dir.file("COM5")) << "not a port";
+    sim::DisplaySim display(OptionsIn(dir.path().string()));
     EXPECT_FALSE(display.start());
-    EXPECT_NE(display.error().find(dir.path() + "/COM5"), std::string::npos) << display.error();
-    std::ifstream kept(dir.path() + "/COM5");
+    EXPECT_NE(display.error().find(dir.file("COM5")), std::string::npos) << display.error();
+    std::ifstream kept(dir.file("COM5"));
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "not a port");
 
     // A folder that cannot be made: a plain file stands where it should be.
-    sim::DisplaySim blocked(OptionsIn(dir.path() + "/COM5/ports"));
+    sim::DisplaySim blocked(OptionsIn(dir.file("COM5/ports")));
     EXPECT_FALSE(blocked.start());
     EXPECT_FALSE(blocked.error().empty());
 }
@@ -64,12 +64,12 @@ TEST(SimLink, StaleLinkIsReplacedButOtherFilesAreNot)
 TEST(SimLink, StopLeavesALinkSomeoneElsePlaced)
 {
     TempDir dir;
-    sim::DisplaySim display(OptionsIn(dir.path()));
+    sim::DisplaySim display(OptionsIn(dir.path().string()));
     ASSERT_TRUE(display.start()) << display.error();
     fs::remove(display.linkPath());
     fs::create_symlink("/dev/null", display.linkPath());
     display.stop();
-    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.path() + "/COM5")));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir.file("COM5"))));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #pragma once
 // The program's side of the line for the emulator's tests: a temporary port
 // folder and a port opened the way the program opens it.
+#include "tests/support/temp_dir.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -15,15 +17,7 @@ using namespace std::chrono_literals;
 
 Bytes ToBytes(std::string_view text);
 
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    const std::string &path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using testsupport::TempDir;
 
 struct TimedByte {
     std::uint8_t value;

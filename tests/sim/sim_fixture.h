@@ -15,7 +15,7 @@ protected:
     void startWith(sim::Options options)
     {
         port.reset();
-        options.portDir = dir.path();
+        options.portDir = dir.path().string();
         options.portNumber = 7;
         display = std::make_unique<sim::DisplaySim>(options);
         ASSERT_TRUE(display->start()) << display->error();

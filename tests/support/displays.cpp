@@ -1,5 +1,9 @@
 #include "tests/support/displays.h"
 
+#include "tests/support/link_state.h"
+
+#include <stdexcept>
+
 #include <gtest/gtest.h>
 
 namespace testsupport {
@@ -17,6 +21,18 @@ std::unique_ptr<sim::DisplaySim> StartDisplay(const std::filesystem::path &portD
         return nullptr;
     }
     return display;
+}
+
+void DisplayTest::TearDown() {
+    displays.clear();
+    ResetLinkState();
+}
+
+sim::DisplaySim &DisplayTest::AddDisplay(int port, sim::Behaviour behaviour, const std::string &value) {
+    displays.push_back(StartDisplay(ports.path(), port, behaviour, value.empty() ? defaultValue_ : value));
+    if (!displays.back())
+        throw std::runtime_error("no emulated display");
+    return *displays.back();
 }
 
 std::vector<std::string> TakeFrames(sim::DisplaySim &display, std::size_t expected) {
