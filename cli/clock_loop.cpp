@@ -3,7 +3,8 @@
 #include "cli/link.h"
 #include "serial/drv232.h"
 
-#include <time.h>
+#include <chrono>
+#include <thread>
 
 namespace qmxctl {
 
@@ -40,10 +41,8 @@ void SleepUntilNextSecond()
 {
     // Absolute, on the clock the local time is read from: a late wake-up
     // does not add up, and the second read after it is always the new one.
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const timespec next{now.tv_sec + 1, 0};
-    ::clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &next, nullptr);
+    using namespace std::chrono;
+    std::this_thread::sleep_until(floor<seconds>(system_clock::now()) + seconds(1));
 }
 
 } // namespace qmxctl

@@ -1,8 +1,5 @@
 #include "platform/local_time.h"
 
-#include <time.h>
-
-#include <algorithm>
 #include <mutex>
 
 namespace platform {
@@ -10,21 +7,6 @@ namespace {
 
 std::mutex sourceMutex;
 std::function<LocalTime()> clockSource;
-
-LocalTime SystemTime()
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    tm parts{};
-    ::localtime_r(&now.tv_sec, &parts);
-    LocalTime t;
-    t.Hour = parts.tm_hour;
-    t.Minute = parts.tm_min;
-    // A leap second shows as 60; the display and the callers know 0..59.
-    t.Second = std::min(parts.tm_sec, 59);
-    t.Millisecond = int(now.tv_nsec / 1000000);
-    return t;
-}
 
 } // namespace
 
@@ -35,7 +17,7 @@ LocalTime GetLocalTime()
         std::lock_guard lock(sourceMutex);
         source = clockSource;
     }
-    return source ? source() : SystemTime();
+    return source ? source() : SystemLocalTime();
 }
 
 void SetClockSource(std::function<LocalTime()> source)

@@ -13,6 +13,9 @@ struct LocalTime {
 
 LocalTime GetLocalTime();
 
+// The system clock itself, from the backend of this system.
+LocalTime SystemLocalTime();
+
 // Replaces the clock with source; an empty function restores the system clock.
 void SetClockSource(std::function<LocalTime()> source);
 

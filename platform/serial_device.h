@@ -10,16 +10,17 @@ namespace platform {
 // An open serial device; opaque outside the backend. nullptr means "no port".
 struct SerialDevice;
 
-// Parity and stop-bit codes as the Win32 DCB spells them.
-enum : std::uint8_t { NOPARITY = 0, ODDPARITY = 1, EVENPARITY = 2, MARKPARITY = 3, SPACEPARITY = 4 };
-enum : std::uint8_t { ONESTOPBIT = 0, ONE5STOPBITS = 1, TWOSTOPBITS = 2 };
+// Parity and stop-bit codes with the values of the Win32 DCB fields; the
+// names differ from <windows.h>'s macros, which would replace them.
+enum : std::uint8_t { NoParity = 0, OddParity = 1, EvenParity = 2, MarkParity = 3, SpaceParity = 4 };
+enum : std::uint8_t { OneStopBit = 0, One5StopBits = 1, TwoStopBits = 2 };
 
 // The four line fields that the program ever changes.
 struct LineSettings {
     std::uint32_t BaudRate = 0;
     std::uint8_t ByteSize = 8;
-    std::uint8_t Parity = NOPARITY;
-    std::uint8_t StopBits = ONESTOPBIT;
+    std::uint8_t Parity = NoParity;
+    std::uint8_t StopBits = OneStopBit;
 };
 
 // Milliseconds, with the Win32 COMMTIMEOUTS meaning: a read of n bytes ends

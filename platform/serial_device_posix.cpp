@@ -60,11 +60,11 @@ std::optional<tcflag_t> SizeBits(std::uint8_t byteSize)
 std::optional<tcflag_t> ParityBits(std::uint8_t parity)
 {
     switch (parity) {
-    case NOPARITY: return 0;
-    case ODDPARITY: return PARENB | PARODD;
-    case EVENPARITY: return PARENB;
-    case MARKPARITY: return PARENB | CMSPAR | PARODD;
-    case SPACEPARITY: return PARENB | CMSPAR;
+    case NoParity: return 0;
+    case OddParity: return PARENB | PARODD;
+    case EvenParity: return PARENB;
+    case MarkParity: return PARENB | CMSPAR | PARODD;
+    case SpaceParity: return PARENB | CMSPAR;
     default: return std::nullopt;
     }
 }
@@ -72,8 +72,8 @@ std::optional<tcflag_t> ParityBits(std::uint8_t parity)
 std::optional<tcflag_t> StopBits(std::uint8_t stopBits)
 {
     switch (stopBits) {
-    case ONESTOPBIT: return 0;
-    case TWOSTOPBITS: return CSTOPB;
+    case OneStopBit: return 0;
+    case TwoStopBits: return CSTOPB;
     default: return std::nullopt;
     }
 }
@@ -89,12 +89,12 @@ LineSettings Decode(const termios &t)
     default: s.ByteSize = 8; break;
     }
     if (!(t.c_cflag & PARENB))
-        s.Parity = NOPARITY;
+        s.Parity = NoParity;
     else if (t.c_cflag & CMSPAR)
-        s.Parity = (t.c_cflag & PARODD) ? MARKPARITY : SPACEPARITY;
+        s.Parity = (t.c_cflag & PARODD) ? MarkParity : SpaceParity;
     else
-        s.Parity = (t.c_cflag & PARODD) ? ODDPARITY : EVENPARITY;
-    s.StopBits = (t.c_cflag & CSTOPB) ? TWOSTOPBITS : ONESTOPBIT;
+        s.Parity = (t.c_cflag & PARODD) ? OddParity : EvenParity;
+    s.StopBits = (t.c_cflag & CSTOPB) ? TwoStopBits : OneStopBit;
     return s;
 }
 

@@ -2,6 +2,7 @@
 // any device (a USB adapter, a pseudo-terminal) with a link in the program's
 // configuration folder; QMX_PORT_DIR replaces that folder altogether so that
 // tests never touch real ports.
+#include "platform/port_name.h"
 #include "platform/port_report.h"
 #include "platform/serial_device.h"
 
@@ -9,30 +10,9 @@
 
 #include <cstdlib>
 #include <optional>
-#include <string_view>
 
 namespace platform {
 namespace {
-
-std::optional<unsigned> PortNumber(std::string_view name)
-{
-    constexpr std::string_view devicePrefix = "\\\\.\\";
-    if (name.starts_with(devicePrefix))
-        name.remove_prefix(devicePrefix.size());
-    if (!name.starts_with("COM") || name.size() == 3)
-        return std::nullopt;
-    unsigned number = 0;
-    for (char c : name.substr(3)) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        number = number * 10 + unsigned(c - '0');
-        if (number > 255)
-            return std::nullopt;
-    }
-    if (number == 0)
-        return std::nullopt;
-    return number;
-}
 
 std::string Environment(const char *name)
 {
@@ -53,7 +33,7 @@ std::string ConfigFolder()
 
 std::optional<PortLocation> LocatePort(const std::string &portName)
 {
-    const std::optional<unsigned> number = PortNumber(portName);
+    const std::optional<unsigned> number = ComPortNumber(portName);
     if (!number)
         return std::nullopt;
     const std::string com = "COM" + std::to_string(*number);

@@ -68,13 +68,13 @@ bool OpenPort(std::uint8_t n) {
         if (LineMode == 1) {
             settings.BaudRate = 9600;
             settings.ByteSize = 8;
-            settings.Parity = platform::NOPARITY;
-            settings.StopBits = platform::ONESTOPBIT;
+            settings.Parity = platform::NoParity;
+            settings.StopBits = platform::OneStopBit;
         } else {
             settings.BaudRate = 115200;
             settings.ByteSize = 8;
-            settings.Parity = platform::EVENPARITY;
-            settings.StopBits = platform::ONESTOPBIT;
+            settings.Parity = platform::EvenParity;
+            settings.StopBits = platform::OneStopBit;
         }
         if (!platform::SetLineSettings(PortHandle, settings))
             result = false;

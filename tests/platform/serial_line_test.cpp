@@ -47,7 +47,7 @@ TEST_F(SerialLineTest, SettingsReachTheTerminal)
     t.c_cc[VINTR] = 0x05;
     ASSERT_EQ(::tcsetattr(observer, TCSANOW, &t), 0);
 
-    const LineSettings slow{9600, 8, platform::NOPARITY, platform::ONESTOPBIT};
+    const LineSettings slow{9600, 8, platform::NoParity, platform::OneStopBit};
     ASSERT_TRUE(platform::SetLineSettings(device, slow));
     t = SlaveTermios();
     EXPECT_EQ(cfgetospeed(&t), speed_t(B9600));
@@ -62,7 +62,7 @@ TEST_F(SerialLineTest, SettingsReachTheTerminal)
 
     // The kernel forces a pseudo-terminal to 8 bits without parity, so the
     // parity of 8E1 can only show through GetLineSettings.
-    const LineSettings fast{115200, 8, platform::EVENPARITY, platform::ONESTOPBIT};
+    const LineSettings fast{115200, 8, platform::EvenParity, platform::OneStopBit};
     ASSERT_TRUE(platform::SetLineSettings(device, fast));
     t = SlaveTermios();
     EXPECT_EQ(cfgetospeed(&t), speed_t(B115200));
@@ -71,7 +71,7 @@ TEST_F(SerialLineTest, SettingsReachTheTerminal)
     ASSERT_TRUE(platform::GetLineSettings(device, got));
     ExpectLine(got, fast);
 
-    const LineSettings odd{1200, 7, platform::ODDPARITY, platform::TWOSTOPBITS};
+    const LineSettings odd{1200, 7, platform::OddParity, platform::TwoStopBits};
     ASSERT_TRUE(platform::SetLineSettings(device, odd));
     t = SlaveTermios();
     EXPECT_EQ(cfgetospeed(&t), speed_t(B1200));
@@ -82,16 +82,16 @@ TEST_F(SerialLineTest, SettingsReachTheTerminal)
 
 TEST_F(SerialLineTest, UnsupportedSettingsChangeNothing)
 {
-    const LineSettings good{9600, 8, platform::NOPARITY, platform::ONESTOPBIT};
+    const LineSettings good{9600, 8, platform::NoParity, platform::OneStopBit};
     ASSERT_TRUE(platform::SetLineSettings(device, good));
     const LineSettings bad[] = {
-        {12345, 8, platform::NOPARITY, platform::ONESTOPBIT},
-        {0, 8, platform::NOPARITY, platform::ONESTOPBIT},
-        {115200, 9, platform::EVENPARITY, platform::ONESTOPBIT},
-        {115200, 4, platform::EVENPARITY, platform::ONESTOPBIT},
-        {115200, 8, 7, platform::ONESTOPBIT},
-        {115200, 8, platform::EVENPARITY, platform::ONE5STOPBITS},
-        {115200, 8, platform::EVENPARITY, 3},
+        {12345, 8, platform::NoParity, platform::OneStopBit},
+        {0, 8, platform::NoParity, platform::OneStopBit},
+        {115200, 9, platform::EvenParity, platform::OneStopBit},
+        {115200, 4, platform::EvenParity, platform::OneStopBit},
+        {115200, 8, 7, platform::OneStopBit},
+        {115200, 8, platform::EvenParity, platform::One5StopBits},
+        {115200, 8, platform::EvenParity, 3},
     };
     for (const LineSettings &s : bad) {
         EXPECT_FALSE(platform::SetLineSettings(device, s)) << s.BaudRate << " " << int(s.ByteSize)

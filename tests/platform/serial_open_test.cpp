@@ -76,7 +76,7 @@ TEST_F(SerialOpenTest, PlainFileOpensButHasNoLine)
     platform::LineSettings line;
     EXPECT_FALSE(platform::GetLineSettings(file, line));
     EXPECT_EQ(platform::LastFailure().code, ENOTTY);
-    EXPECT_FALSE(platform::SetLineSettings(file, {9600, 8, platform::NOPARITY, platform::ONESTOPBIT}));
+    EXPECT_FALSE(platform::SetLineSettings(file, {9600, 8, platform::NoParity, platform::OneStopBit}));
     EXPECT_FALSE(platform::RaiseRtsLine(file));
     EXPECT_FALSE(platform::DiscardInput(file));
 

@@ -137,7 +137,7 @@ TEST_F(SerialTimeoutTest, MaxIntervalWithoutTotalsReturnsWhatIsThere)
 
 TEST_F(SerialTimeoutTest, GoneDeviceFailsAtOnceUntilItsNameIsBackThenWorksAsSetUp)
 {
-    const platform::LineSettings line{115200, 8, platform::EVENPARITY, platform::ONESTOPBIT};
+    const platform::LineSettings line{115200, 8, platform::EvenParity, platform::OneStopBit};
     ASSERT_TRUE(platform::SetLineSettings(device, line));
     platform::CommTimeouts timeouts;
     timeouts.ReadIntervalTimeout = 20;
@@ -185,7 +185,7 @@ TEST_F(SerialTimeoutTest, GoneDeviceFailsAtOnceUntilItsNameIsBackThenWorksAsSetU
     EXPECT_EQ(cfgetospeed(&t), speed_t(B115200)) << "the line settings came back with the device";
     platform::LineSettings got;
     ASSERT_TRUE(platform::GetLineSettings(device, got));
-    EXPECT_EQ(got.Parity, platform::EVENPARITY);
+    EXPECT_EQ(got.Parity, platform::EvenParity);
     platform::CommTimeouts back;
     ASSERT_TRUE(platform::GetTimeouts(device, back));
     EXPECT_EQ(back.ReadTotalTimeoutConstant, 5000u);

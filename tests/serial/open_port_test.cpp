@@ -65,14 +65,14 @@ TEST_F(LinkTest, OtherLineModeStillOpens) {
     platform::LineSettings settings;
     ASSERT_TRUE(platform::GetLineSettings(Drv232::PortHandle, settings));
     EXPECT_EQ(settings.BaudRate, 115200u);
-    EXPECT_EQ(settings.Parity, platform::EVENPARITY);
+    EXPECT_EQ(settings.Parity, platform::EvenParity);
     Drv232::LineMode = 1;
     EXPECT_TRUE(Drv232::OpenPort(3));
     ASSERT_TRUE(platform::GetLineSettings(Drv232::PortHandle, settings));
     EXPECT_EQ(settings.BaudRate, 9600u);
     EXPECT_EQ(settings.ByteSize, 8);
-    EXPECT_EQ(settings.Parity, platform::NOPARITY);
-    EXPECT_EQ(settings.StopBits, platform::ONESTOPBIT);
+    EXPECT_EQ(settings.Parity, platform::NoParity);
+    EXPECT_EQ(settings.StopBits, platform::OneStopBit);
 }
 
 TEST_F(LinkTest, OpenPortSetsTheReplyTimeOuts) {
