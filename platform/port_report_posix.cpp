@@ -101,14 +101,6 @@ PortStatus InspectPort(int number)
     return port;
 }
 
-std::vector<PortStatus> InspectPorts()
-{
-    std::vector<PortStatus> ports;
-    for (int n = 1; n <= 29; ++n)
-        ports.push_back(InspectPort(n));
-    return ports;
-}
-
 std::string PermissionAdvice(const PortStatus &port)
 {
     if (port.access != PortAccess::Refused)
@@ -122,15 +114,6 @@ std::string PermissionAdvice(const PortStatus &port)
            " may not be opened by this user, nor by its group; give the device to the group"
            " dialout (a udev rule, see the README), then: sudo adduser \"$USER\" dialout, and log"
            " in again";
-}
-
-std::string PermissionHint()
-{
-    std::string hint;
-    for (const PortStatus &port : InspectPorts())
-        if (std::string advice = PermissionAdvice(port); !advice.empty())
-            hint += advice + "\n";
-    return hint;
 }
 
 } // namespace platform

@@ -14,76 +14,8 @@ using namespace std::chrono;
 
 namespace {
 
-struct FrameCase {
-    std::string text;
-    bool whole;
-    std::vector<std::uint8_t> wire;
-};
-
-class FrameOnTheWire : public LinkTest, public ::testing::WithParamInterface<FrameCase> {};
-
-TEST_P(FrameOnTheWire, CarriesTheFirstFourCharactersPaddedWithZeros) {
-    auto &display = AddDisplay(3);
-    ASSERT_TRUE(Drv232::OpenPort(3));
-    Drv232::NewReplyBuffer();
-    Drv232::DisplayText = GetParam().text;
-    display.clearFrames();
-    EXPECT_TRUE(GetParam().whole ? Drv232::ExchangeWhole() : Drv232::ExchangeValue());
-    EXPECT_EQ(sim::FrameToHex(LastFrame(display)), sim::FrameToHex(GetParam().wire));
-    EXPECT_EQ(Drv232::DisplayText, GetParam().text) << "an exchange only reads the text";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, FrameOnTheWire,
-    ::testing::Values(FrameCase{"1234", false, Bytes({0x44, 0x31, 0x32, 0x33, 0x34, 0x0D, 0x0A})},
-                      FrameCase{"???", false, Bytes({0x44, 0x3F, 0x3F, 0x3F, 0x00, 0x0D, 0x0A})},
-                      FrameCase{"", false, Bytes({0x44, 0, 0, 0, 0, 0x0D, 0x0A})},
-                      FrameCase{"12304", false, Bytes({0x44, 0x31, 0x32, 0x33, 0x30, 0x0D, 0x0A})},
-                      FrameCase{"1234", true, Bytes({0x43, 0x31, 0x32, 0x33, 0x34, 0x0D, 0x0A})},
-                      FrameCase{"\x8a\xe8", false, Bytes({0x44, 0x8A, 0xE8, 0, 0, 0x0D, 0x0A})}));
-
-TEST_F(LinkTest, WellFormedReplyFillsReplyBuffer) {
-    AddDisplay(3, sim::Behaviour::Normal, "0915");
-    ASSERT_TRUE(Drv232::OpenPort(3));
-    Drv232::NewReplyBuffer();
-    EXPECT_EQ(Drv232::ReplyText(), std::string(4, '\0')) << "new storage starts as zero bytes";
-    Drv232::DisplayText = "???";
-    ASSERT_TRUE(Drv232::ExchangeValue());
-    EXPECT_EQ(Drv232::ReplyText(), "0915");
-    Drv232::DisplayText = "1200";
-    ASSERT_TRUE(Drv232::ExchangeWhole());
-    EXPECT_EQ(Drv232::ReplyText(), "1200");
-}
-
-class BadReply : public LinkTest, public ::testing::WithParamInterface<sim::Behaviour> {};
-
-TEST_P(BadReply, IsRejectedAndLeavesReplyBufferAsItWas) {
-    auto &display = AddDisplay(4, sim::Behaviour::Normal, "0915");
-    ASSERT_TRUE(Drv232::OpenPort(4));
-    Drv232::NewReplyBuffer();
-    Drv232::DisplayText = "???";
-    ASSERT_TRUE(Drv232::ExchangeValue());
-
-    display.setBehaviour(GetParam());
-    Drv232::DisplayText = "4321";
-    EXPECT_FALSE(Drv232::ExchangeValue());
-    EXPECT_EQ(Drv232::ReplyText(), "0915");
-}
-
-INSTANTIATE_TEST_SUITE_P(Misbehaviours, BadReply,
-                         ::testing::Values(sim::Behaviour::WrongTerminator, sim::Behaviour::ShortReply,
-                                           sim::Behaviour::Silent, sim::Behaviour::SlowBytes));
-
-TEST_F(LinkTest, SilenceEndsTheExchangeAfterTheReadTimeOut) {
-    AddDisplay(5, sim::Behaviour::Silent);
-    ASSERT_TRUE(Drv232::OpenPort(5));
-    Drv232::DisplayText = "???";
-    const auto start = steady_clock::now();
-    EXPECT_FALSE(Drv232::ExchangeValue());
-    const auto waited = duration_cast<milliseconds>(steady_clock::now() - start).count();
-    EXPECT_GE(waited, 900);
-    EXPECT_LE(waited, 3000);
-}
+// The frames, the replies and the misbehaving displays are the contract
+// tests' (tests/contract), on every backend.
 
 TEST_F(LinkTest, LateBytesOfAFailedReplyDoNotShiftTheNextOne) {
     auto &display = AddDisplay(6, sim::Behaviour::SlowBytes, "0915");

@@ -1,0 +1,23 @@
+// The listing of every port the window's search tries, on every system.
+#include "platform/port_report.h"
+
+namespace platform {
+
+std::vector<PortStatus> InspectPorts()
+{
+    std::vector<PortStatus> ports;
+    for (int n = 1; n <= 29; ++n)
+        ports.push_back(InspectPort(n));
+    return ports;
+}
+
+std::string PermissionHint()
+{
+    std::string hint;
+    for (const PortStatus &port : InspectPorts())
+        if (std::string advice = PermissionAdvice(port); !advice.empty())
+            hint += advice + "\n";
+    return hint;
+}
+
+} // namespace platform

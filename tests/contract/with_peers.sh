@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Runs a command beside emulated displays, one emulator process for each
+# behaviour, on pseudo-terminals linked as COM ports:
+#   with_peers.sh SIM COMMAND [ARG...]
+# The command finds them in QMX_PEERS ("normal:9,10 silent:4 ..."), the normal
+# displays' frame log in QMX_PEER_LOG and a scratch folder in QMX_SCRATCH.
+# With WINEPREFIX set, the ports are linked into the prefix's dosdevices, so
+# that a Windows program under Wine opens them as COMn and \\.\COMn, and the
+# paths are given as Wine sees them (Z:\...).
+set -euo pipefail
+sim=$1
+shift
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/qmx-peers.XXXXXX")
+pids=()
+dosdevices=${WINEPREFIX:+$WINEPREFIX/dosdevices}
+linked=()
+finish() {
+  for pid in "${pids[@]}"; do kill -INT "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  for link in "${linked[@]}"; do rm -f "$link"; done
+  rm -rf "$work"
+}
+trap finish EXIT
+
+declare -A peers=([normal]="9 10" [silent]="4" [slow]="5" [short]="6" [wrong-terminator]="7")
+mkdir -p "$work/ports" "$work/scratch"
+QMX_PEERS=""
+for behaviour in "${!peers[@]}"; do
+  read -r -a numbers <<<"${peers[$behaviour]}"
+  names=()
+  for n in "${numbers[@]}"; do names+=("COM$n"); done
+  "$sim" --port-dir "$work/ports" --behaviour "$behaviour" --plain "${names[@]}" \
+    >"$work/$behaviour.log" 2>&1 &
+  pids+=($!)
+  QMX_PEERS+="$behaviour:$(IFS=,; echo "${numbers[*]}") "
+done
+
+# Every link is there once its emulator has made the pty.
+for behaviour in "${!peers[@]}"; do
+  for n in ${peers[$behaviour]}; do
+    for _ in $(seq 100); do [ -e "$work/ports/COM$n" ] && break; sleep 0.05; done
+    if [ ! -e "$work/ports/COM$n" ]; then
+      echo "with_peers.sh: the emulator made no COM$n" >&2
+      cat "$work/$behaviour.log" >&2
+      exit 1
+    fi
+    if [ -n "$dosdevices" ]; then
+      ln -sfn "$(readlink "$work/ports/COM$n")" "$dosdevices/com$n"
+      linked+=("$dosdevices/com$n")
+    fi
+  done
+done
+
+wine_path() { local p=${1//\//\\}; echo "Z:$p"; }
+if [ -n "$dosdevices" ]; then
+  export QMX_UNDER_WINE=1
+  export QMX_PEER_LOG=$(wine_path "$work/normal.log")
+  export QMX_SCRATCH=$(wine_path "$work/scratch")
+  # Wine passes the variables on to the Windows program as they are.
+  export WINEDEBUG=${WINEDEBUG:--all}
+else
+  export QMX_PORT_DIR=$work/ports
+  export QMX_PEER_LOG=$work/normal.log
+  export QMX_SCRATCH=$work/scratch
+fi
+export QMX_PEERS
+
+status=0
+"$@" || status=$?
+if [ "$status" -ne 0 ]; then
+  echo "--- the normal displays' log ---" >&2
+  tail -n 40 "$work/normal.log" >&2
+fi
+exit "$status"
