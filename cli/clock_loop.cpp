@@ -3,9 +3,6 @@
 #include "cli/link.h"
 #include "serial/drv232.h"
 
-#include <chrono>
-#include <thread>
-
 namespace qmxctl {
 
 bool RunClock(ClockMode mode, bool whole, int n, const ClockHooks &hooks)
@@ -35,14 +32,6 @@ bool RunClock(ClockMode mode, bool whole, int n, const ClockHooks &hooks)
         hooks.waitForNextSecond();
     }
     return allSent;
-}
-
-void SleepUntilNextSecond()
-{
-    // Absolute, on the clock the local time is read from: a late wake-up
-    // does not add up, and the second read after it is always the new one.
-    using namespace std::chrono;
-    std::this_thread::sleep_until(floor<seconds>(system_clock::now()) + seconds(1));
 }
 
 } // namespace qmxctl

@@ -23,8 +23,4 @@ struct ClockHooks {
 // exchange failed.
 bool RunClock(ClockMode mode, bool whole, int n, const ClockHooks &hooks);
 
-// Sleeps on the system clock until its next whole second; a signal ends the
-// sleep early.
-void SleepUntilNextSecond();
-
 } // namespace qmxctl

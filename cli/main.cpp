@@ -4,11 +4,11 @@
 #include "cli/clock_loop.h"
 #include "cli/link.h"
 #include "cli/port_listing.h"
+#include "cli/system.h"
 #include "cli/value_text.h"
 #include "platform/cp1250.h"
 #include "serial/drv232.h"
 
-#include <csignal>
 #include <iostream>
 
 namespace {
@@ -18,23 +18,6 @@ using namespace qmxctl;
 constexpr int kDone = 0;
 constexpr int kFailed = 1;
 constexpr int kUsage = 2;
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-void OnStopSignal(int signal)
-{
-    stopSignal = signal;
-}
-
-// No SA_RESTART: the signal must cut the clock's sleep short.
-void CatchStopSignals()
-{
-    struct sigaction action{};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
 
 int Fail(const std::string &message, int status = kFailed)
 {
@@ -104,7 +87,7 @@ int Run(const Arguments &a)
         CatchStopSignals();
         const ClockHooks hooks{
             SleepUntilNextSecond,
-            [] { return stopSignal != 0; },
+            StopRequested,
             [](const std::string &why) { std::cerr << "qmxctl: " << why << "\n"; },
         };
         return RunClock(a.clock, a.whole, port, hooks) ? kDone : kFailed;
@@ -118,7 +101,7 @@ int Run(const Arguments &a)
 
 int main(int argc, char *argv[])
 {
-    const ParsedArguments parsed = ParseArguments(std::vector<std::string>(argv + 1, argv + argc));
+    const ParsedArguments parsed = ParseArguments(CommandLineArguments(argc, argv));
     if (!parsed.error.empty())
         return Fail(parsed.error + "\nTry 'qmxctl --help'.", kUsage);
     const int status = Run(parsed.arguments);

@@ -26,6 +26,7 @@ bool ReadFirstLine(const std::string &path, std::size_t maxBytes, std::string &l
 // that is no regular file, is marked read-only (no write bit) or that this
 // user may not write is left alone. Temporaries that killed saves left are
 // removed. False on any failure.
-bool ReplaceFile(const std::string &path, const std::uint8_t *data, std::size_t size);
+// (Not "ReplaceFile": <windows.h> makes that name a macro.)
+bool ReplaceWholeFile(const std::string &path, const std::uint8_t *data, std::size_t size);
 
 } // namespace platform

@@ -277,7 +277,7 @@ bool CloseForReading(ReadableFile *file)
     return closed;
 }
 
-bool ReplaceFile(const std::string &path, const std::uint8_t *data, std::size_t size)
+bool ReplaceWholeFile(const std::string &path, const std::uint8_t *data, std::size_t size)
 {
     std::string target;
     std::optional<struct stat> old;

@@ -172,7 +172,7 @@ bool CloseForReading(ReadableFile *file)
     return closed;
 }
 
-bool ReplaceFile(const std::string &path, const std::uint8_t *data, std::size_t size)
+bool ReplaceWholeFile(const std::string &path, const std::uint8_t *data, std::size_t size)
 {
     std::wstring target;
     bool exists = false;

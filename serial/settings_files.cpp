@@ -32,7 +32,7 @@ bool LoadParameters() {
 bool SaveParameters() {
     std::uint8_t bytes[sizeof ParameterRecord];
     std::memcpy(bytes, &ParameterRecord, sizeof bytes);
-    return platform::ReplaceFile(ParameterFileName, bytes, sizeof bytes);
+    return platform::ReplaceWholeFile(ParameterFileName, bytes, sizeof bytes);
 }
 
 bool LoadValueFile() {
@@ -45,7 +45,7 @@ bool LoadValueFile() {
 
 bool SaveValueFile() {
     std::string content = DisplayText + "\r\n";
-    return platform::ReplaceFile(ValueFileName, reinterpret_cast<const std::uint8_t *>(content.data()),
+    return platform::ReplaceWholeFile(ValueFileName, reinterpret_cast<const std::uint8_t *>(content.data()),
                                  content.size());
 }
 

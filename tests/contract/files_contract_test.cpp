@@ -30,7 +30,7 @@ std::vector<std::string> Entries(const fs::path &folder)
 
 bool Save(const fs::path &file, const std::vector<std::uint8_t> &bytes)
 {
-    return platform::ReplaceFile(file.string(), bytes.data(), bytes.size());
+    return platform::ReplaceWholeFile(file.string(), bytes.data(), bytes.size());
 }
 
 TEST(AtomicSave, ReplacesTheWholeFileAndLeavesNothingBesideIt)

@@ -48,6 +48,8 @@ check "a short value, zero-padded" 0 '12\0\0\n' "" "44 31 32 00 00 0D 0A" "$norm
   --port "COM$normal" write 12
 check "read back" 0 '12\0\0\n' "" "44 3F 3F 3F 00 0D 0A" "$normal" --port "COM$normal" read
 check "a port above COM9" 0 '0930\n' "" "43 30 39 33 30 0D 0A" "$far" --whole --port "COM$far" write 0930
+check "Czech letters as Windows-1250 bytes" 0 'Čů\0\0\n' "" "43 C8 F9 00 00 0D 0A" "$normal" \
+  --whole --port "COM$normal" write Čů
 check "a silent display" 1 '' "COM$silent: the display did not answer" "" "$silent" --port "COM$silent" read
 
 exit $((failures > 0))

@@ -55,6 +55,9 @@ done
 wine_path() { local p=${1//\//\\}; echo "Z:$p"; }
 if [ -n "$dosdevices" ]; then
   export QMX_UNDER_WINE=1
+  # Wine turns the arguments into UTF-16 by the locale: Czech letters need
+  # a UTF-8 one.
+  export LC_ALL=C.UTF-8
   export QMX_PEER_LOG=$(wine_path "$work/normal.log")
   export QMX_SCRATCH=$(wine_path "$work/scratch")
   # Wine passes the variables on to the Windows program as they are.

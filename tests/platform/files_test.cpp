@@ -26,7 +26,7 @@ namespace {
 
 using platform::ReadFileHead;
 using platform::ReadFirstLine;
-using platform::ReplaceFile;
+using platform::ReplaceWholeFile;
 
 std::vector<std::uint8_t> Sequence(std::size_t size)
 {
@@ -170,14 +170,14 @@ TEST_F(FilesTest, ReadsTakeOnlyARegularFile)
 TEST_F(FilesTest, ReplaceKeepsTheModeOfTheFileItReplaces)
 {
     const auto bytes = Sequence(16);
-    ASSERT_TRUE(ReplaceFile(dir.file("new"), bytes.data(), bytes.size()));
+    ASSERT_TRUE(ReplaceWholeFile(dir.file("new"), bytes.data(), bytes.size()));
     const mode_t mask = ::umask(022);
     ::umask(mask);
     EXPECT_EQ(std::filesystem::status(dir.file("new")).permissions(),
               std::filesystem::perms(0666 & ~mask));
 
     ASSERT_EQ(::chmod(dir.file("new").c_str(), 0640), 0);
-    ASSERT_TRUE(ReplaceFile(dir.file("new"), bytes.data(), bytes.size()));
+    ASSERT_TRUE(ReplaceWholeFile(dir.file("new"), bytes.data(), bytes.size()));
     EXPECT_EQ(std::filesystem::status(dir.file("new")).permissions(), std::filesystem::perms(0640));
 }
 
@@ -217,7 +217,7 @@ TEST_F(FilesTest, ReplaceWritesThroughLinksToTheFileTheyLeadTo)
         for (const auto &[name, to] : c.links)
             std::filesystem::create_symlink(to, base / name);
 
-        ASSERT_TRUE(ReplaceFile((base / c.links.front().first).string(), text.data(), text.size())) << c.what;
+        ASSERT_TRUE(ReplaceWholeFile((base / c.links.front().first).string(), text.data(), text.size())) << c.what;
         EXPECT_EQ(ReadBytes(final), text) << c.what;
         for (const auto &[name, to] : c.links)
             EXPECT_EQ(std::filesystem::read_symlink(base / name), to) << c.what << ": " << name;
@@ -286,7 +286,7 @@ TEST_F(FilesTest, ReplaceLeavesWhatIsNoWritableRegularFile)
         EXPECT_EQ(InChild([&] {
             if (c.asAnotherUser && (::setgid(65534) != 0 || ::setuid(65534) != 0))
                 return false;
-            return !ReplaceFile(path, text.data(), text.size());
+            return !ReplaceWholeFile(path, text.data(), text.size());
         }),
                   0)
             << c.what << ": the save must fail";
@@ -312,7 +312,7 @@ std::string KillASaveMidway(const std::filesystem::path &folder, const std::stri
         const pid_t child = ::fork();
         if (child == 0) {
             for (;;)
-                ReplaceFile((folder / target).string(), big.data(), big.size());
+                ReplaceWholeFile((folder / target).string(), big.data(), big.size());
         }
         const std::string mine = "." + target + ".qmx-tmp-" + std::to_string(child) + "-";
         for (int wait = 0; wait < 2000 && EntriesStartingWith(folder, mine).empty(); ++wait)
@@ -361,7 +361,7 @@ TEST_F(FilesTest, ReplaceRemovesTheStaleTemporariesOfItsTarget)
     }
 
     const auto text = Bytes("0930\r\n");
-    ASSERT_TRUE(ReplaceFile(dir.file("QMXV6614.txt"), text.data(), text.size()));
+    ASSERT_TRUE(ReplaceWholeFile(dir.file("QMXV6614.txt"), text.data(), text.size()));
     for (const auto &c : cases)
         EXPECT_EQ(std::filesystem::exists(dir.path() / c.name), !c.removed) << c.name;
     EXPECT_EQ(ReadBytes(dir.file("QMXV6614.txt")), text);
@@ -406,7 +406,7 @@ protected:
 TEST_F(ReadOnlyFolderTest, ReplaceFailsAndTheOldFileStaysWhole)
 {
     const auto text = Bytes("new");
-    EXPECT_FALSE(ReplaceFile(Old(), text.data(), text.size()));
+    EXPECT_FALSE(ReplaceWholeFile(Old(), text.data(), text.size()));
     EXPECT_EQ(ReadBytes(Old()), Bytes("old"));
     EXPECT_EQ(EntriesIn(folder), 1u);
 }
@@ -425,12 +425,12 @@ TEST_F(FilesTest, FailedWriteLeavesTheOldFileAndNoTemporary)
         ::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{4096, 4096};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        ::_exit(ReplaceFile(dir.file("value"), big.data(), big.size()) ? 1 : 0);
+        ::_exit(ReplaceWholeFile(dir.file("value"), big.data(), big.size()) ? 1 : 0);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "ReplaceFile reported success";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "ReplaceWholeFile reported success";
     EXPECT_EQ(ReadBytes(dir.file("value")), old);
     EXPECT_EQ(EntriesIn(dir.path()), 1u);
 }
