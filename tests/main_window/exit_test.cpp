@@ -2,6 +2,7 @@
 #include "window_fixture.h"
 
 #include <QApplication>
+#include <optional>
 #include <QTest>
 
 namespace {
@@ -25,12 +26,24 @@ TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses) {
         << "the stored port and the reserved bytes come back as read";
 }
 
-TEST_F(MainWindowTest, FailedSaveWarnsAndStillCloses) {
+// Where the save cannot go: a folder this user may not write, or a file
+// without any write bit (refused also to root).
+class FailedSave : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FailedSave, WarnsAndStillCloses) {
     AddDisplay(2);
     const std::string old = Raw({3, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0});
-    testsupport::ReadOnlyFolder folder(work / "ro", {{"Parametry.par", old}});
-    if (!folder.ok())
-        GTEST_SKIP() << "cannot make a read-only folder here";
+    const bool readOnlyFile = GetParam();
+    std::optional<testsupport::ReadOnlyFolder> folder;
+    if (readOnlyFile) {
+        std::filesystem::create_directory(work / "ro");
+        testsupport::WriteAll(work / "ro" / "Parametry.par", old);
+        std::filesystem::permissions(work / "ro" / "Parametry.par", std::filesystem::perms(0444));
+    } else {
+        folder.emplace(work / "ro", std::vector<std::pair<std::string, std::string>>{{"Parametry.par", old}});
+        if (!folder->ok())
+            GTEST_SKIP() << "cannot make a read-only folder here";
+    }
     testsupport::ScopedWorkingDir inside(work / "ro");
     Start();
     form->RadioGroup1->SetItemIndex(4);
@@ -42,6 +55,9 @@ TEST_F(MainWindowTest, FailedSaveWarnsAndStillCloses) {
     EXPECT_FALSE(form->Widget()->isVisible());
     EXPECT_EQ(testsupport::ReadAll(work / "ro" / "Parametry.par"), old);
 }
+
+INSTANTIATE_TEST_SUITE_P(Places, FailedSave, ::testing::Values(false, true),
+                         [](const auto &info) { return info.param ? "ReadOnlyFile" : "ReadOnlyFolder"; });
 
 TEST_F(MainWindowTest, ClosingTheWindowOtherwiseSavesNothing) {
     AddDisplay(2);

@@ -265,7 +265,7 @@ TEST_F(ServiceTest, TestWindowOpensModallyAndBothKindsOfFramesReachTheWire) {
     QTest::qWait(1200);
 
     std::vector<std::string> counts;
-    int values = 0;
+    std::vector<int> seconds; // mm:ss of each clock frame, as seconds of the hour
     for (std::size_t i = 0; i < display->frames().size(); ++i) {
         const sim::Frame frame = display->frames()[i];
         if (frame.kind == sim::Frame::Kind::Digit) {
@@ -274,13 +274,16 @@ TEST_F(ServiceTest, TestWindowOpensModallyAndBothKindsOfFramesReachTheWire) {
         } else {
             ASSERT_EQ(frame.kind, sim::Frame::Kind::Value) << sim::FrameToHex(frame.bytes);
             EXPECT_NE(frame.bytes[1], '?') << "the main window is not activated again";
-            ++values;
+            const std::string mmss(frame.bytes.begin() + 1, frame.bytes.begin() + 5);
+            seconds.push_back(std::stoi(mmss.substr(0, 2)) * 60 + std::stoi(mmss.substr(2)));
         }
     }
     ASSERT_GE(counts.size(), 4u);
     for (std::size_t i = 0; i < counts.size(); ++i)
         EXPECT_EQ(counts[i], QString::number(i + 1).rightJustified(5, '0').toStdString());
-    EXPECT_GE(values, 3);
+    ASSERT_GE(seconds.size(), 3u);
+    for (std::size_t i = 1; i < seconds.size(); ++i)
+        EXPECT_EQ(seconds[i], (seconds[i - 1] + 1) % 3600) << "no second of the clock lost or sent twice";
 
     QString character;
     testsupport::OnModal([&](QWidget *w) { return w->windowTitle() == title; },

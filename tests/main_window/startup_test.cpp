@@ -2,6 +2,8 @@
 // found and of a missing display.
 #include "window_fixture.h"
 
+#include <sys/stat.h>
+
 #include <QApplication>
 #include <QTest>
 
@@ -68,7 +70,14 @@ TEST_F(MainWindowTest, ReplyMMMMShowsAsDashes) {
     EXPECT_EQ(form->Edit3->Text(), "--");
 }
 
-TEST_F(MainWindowTest, WithoutSettingsFileTheDefaultsGoIntoTheControls) {
+// No settings file, or a FIFO under its name, which must not hold the
+// start-up waiting for a writer.
+class WithoutSettingsFile : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(WithoutSettingsFile, TheDefaultsGoIntoTheControls) {
+    if (GetParam()) {
+        ASSERT_EQ(::mkfifo((work / "Parametry.par").c_str(), 0644), 0);
+    }
     AddDisplay(2);
     Drv232::ParameterRecord.Port = 17;
     Drv232::ParameterRecord.Period = 44;
@@ -84,6 +93,9 @@ TEST_F(MainWindowTest, WithoutSettingsFileTheDefaultsGoIntoTheControls) {
     EXPECT_EQ(form->Label10->Caption(), U("Vlastní čas"));
     EXPECT_EQ(form->BitBtn11->Caption(), U("Zápis"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Files, WithoutSettingsFile, ::testing::Values(false, true),
+                         [](const auto &info) { return info.param ? "Fifo" : "None"; });
 
 TEST_F(MainWindowTest, StoredCountDownWithADisplayShowsTheFoundTable) {
     AddDisplay(2, sim::Behaviour::Normal, "1234");
