@@ -57,7 +57,7 @@ TEST_P(FailedSave, WarnsAndStillCloses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, FailedSave, ::testing::Values(false, true),
-                         [](const auto &info) { return info.param ? "ReadOnlyFile" : "ReadOnlyFolder"; });
+                         [](const auto &row) { return row.param ? "ReadOnlyFile" : "ReadOnlyFolder"; });
 
 TEST_F(MainWindowTest, ClosingTheWindowOtherwiseSavesNothing) {
     AddDisplay(2);

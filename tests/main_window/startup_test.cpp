@@ -95,7 +95,7 @@ TEST_P(WithoutSettingsFile, TheDefaultsGoIntoTheControls) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, WithoutSettingsFile, ::testing::Values(false, true),
-                         [](const auto &info) { return info.param ? "Fifo" : "None"; });
+                         [](const auto &row) { return row.param ? "Fifo" : "None"; });
 
 TEST_F(MainWindowTest, StoredCountDownWithADisplayShowsTheFoundTable) {
     AddDisplay(2, sim::Behaviour::Normal, "1234");
