@@ -34,10 +34,12 @@ bool GoneFailure()
     return false;
 }
 
-// The errors with which the USB serial drivers report an adapter pulled out.
+// The errors with which the USB serial drivers (and Wine, for a line that
+// hung up) report an adapter pulled out.
 bool GoneError(DWORD error)
 {
     switch (error) {
+    case ERROR_NOT_READY:
     case ERROR_ACCESS_DENIED:
     case ERROR_BAD_COMMAND:
     case ERROR_GEN_FAILURE:

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 namespace {
 
@@ -149,6 +150,38 @@ TEST_F(LinkContract, PortTakenByAnotherOpenFails)
     EXPECT_EQ(Drv232::PortHandle, nullptr);
     platform::CloseSerialDevice(other);
     EXPECT_TRUE(Drv232::OpenPort(port));
+}
+
+// An adapter pulled out while the port is open: each exchange fails at once
+// (no read time-out, no busy wait) while it is away, and the port works
+// again, as it was set up, once the same name is back.
+TEST_F(LinkContract, PulledOutDisplayFailsAtOnceAndWorksAgainOnceBack)
+{
+    Drv232::LineMode = 2;
+    ASSERT_TRUE(Drv232::OpenPort(PeerPort("gone")));
+    Drv232::DisplayText = "0915";
+    ASSERT_TRUE(Drv232::ExchangeValue());
+
+    contract::ControlPulledDisplay("gone");
+    auto until = steady_clock::now() + seconds(3);
+    while (Drv232::ExchangeValue() && steady_clock::now() < until)
+        std::this_thread::sleep_for(milliseconds(50));
+    for (int i = 0; i < 5; ++i) {
+        const auto start = steady_clock::now();
+        EXPECT_FALSE(Drv232::ExchangeValue());
+        EXPECT_LT(duration_cast<milliseconds>(steady_clock::now() - start).count(), 900)
+            << "a device that has gone fails before the read time-out";
+    }
+
+    contract::ControlPulledDisplay("back");
+    bool back = false;
+    until = steady_clock::now() + seconds(5);
+    while (!(back = Drv232::ExchangeValue()) && steady_clock::now() < until)
+        std::this_thread::sleep_for(milliseconds(100));
+    EXPECT_TRUE(back) << "the same port works again once its name is back";
+    platform::LineSettings line;
+    ASSERT_TRUE(platform::GetLineSettings(Drv232::PortHandle, line));
+    EXPECT_EQ(line.BaudRate, 115200u) << "with the line as it was set up";
 }
 
 TEST_F(LinkContract, MissingPortLeavesNoPort)

@@ -70,6 +70,14 @@ std::string FrameLog::nextFrame(std::uint8_t port)
     return {};
 }
 
+void ControlPulledDisplay(const std::string &word)
+{
+    // The emulator holds its FIFO open for reading, so this open never waits.
+    std::ofstream control(Environment("QMX_PEER_CONTROL"));
+    control << word << "\n" << std::flush;
+    EXPECT_TRUE(control.good()) << "no control FIFO: run the tests through tests/contract/with_peers.sh";
+}
+
 std::filesystem::path ScratchFolder(const std::string &name)
 {
     const std::string root = Environment("QMX_SCRATCH");

@@ -31,6 +31,10 @@ private:
     std::uintmax_t offset_ = 0;
 };
 
+// Tells the display that can be pulled out (behaviour "gone") to go, as an
+// unplugged adapter, or to come back under the same name.
+void ControlPulledDisplay(const std::string &word);
+
 // A new empty folder under QMX_SCRATCH for one test.
 std::filesystem::path ScratchFolder(const std::string &name);
 

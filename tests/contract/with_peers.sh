@@ -3,7 +3,9 @@
 # behaviour, on pseudo-terminals linked as COM ports:
 #   with_peers.sh SIM COMMAND [ARG...]
 # The command finds them in QMX_PEERS ("normal:9,10 silent:4 ..."), the normal
-# displays' frame log in QMX_PEER_LOG and a scratch folder in QMX_SCRATCH.
+# displays' frame log in QMX_PEER_LOG, the control FIFO of the display that
+# can be pulled out ("gone", "back") in QMX_PEER_CONTROL and a scratch folder
+# in QMX_SCRATCH.
 # With WINEPREFIX set, the ports are linked into the prefix's dosdevices, so
 # that a Windows program under Wine opens them as COMn and \\.\COMn, and the
 # paths are given as Wine sees them (Z:\...).
@@ -15,7 +17,10 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/qmx-peers.XXXXXX")
 pids=()
 dosdevices=${WINEPREFIX:+$WINEPREFIX/dosdevices}
 linked=()
+relinker=
 finish() {
+  # A background job of a script ignores SIGINT; the emulators catch it.
+  [ -n "$relinker" ] && kill -TERM "$relinker" 2>/dev/null || true
   for pid in "${pids[@]}"; do kill -INT "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   for link in "${linked[@]}"; do rm -f "$link"; done
@@ -23,15 +28,20 @@ finish() {
 }
 trap finish EXIT
 
-declare -A peers=([normal]="9 10" [silent]="4" [slow]="5" [short]="6" [wrong-terminator]="7")
+declare -A peers=([normal]="9 10" [silent]="4" [slow]="5" [short]="6" [wrong-terminator]="7" [gone]="8")
 mkdir -p "$work/ports" "$work/scratch"
 QMX_PEERS=""
 for behaviour in "${!peers[@]}"; do
   read -r -a numbers <<<"${peers[$behaviour]}"
   names=()
   for n in "${numbers[@]}"; do names+=("COM$n"); done
-  "$sim" --port-dir "$work/ports" --behaviour "$behaviour" --plain "${names[@]}" \
-    >"$work/$behaviour.log" 2>&1 &
+  # The display that can be pulled out answers normally until told.
+  if [ "$behaviour" = gone ]; then
+    options=(--control "$work/gone.control")
+  else
+    options=(--behaviour "$behaviour")
+  fi
+  "$sim" --port-dir "$work/ports" "${options[@]}" --plain "${names[@]}" >"$work/$behaviour.log" 2>&1 &
   pids+=($!)
   QMX_PEERS+="$behaviour:$(IFS=,; echo "${numbers[*]}") "
 done
@@ -52,6 +62,21 @@ for behaviour in "${!peers[@]}"; do
   done
 done
 
+# A display that comes back has a new pty: Wine's link follows the emulator's.
+if [ -n "$dosdevices" ]; then
+  (
+    while sleep 0.05; do
+      for link in "$work"/ports/COM*; do
+        [ -L "$link" ] || continue
+        n=${link##*/COM}
+        target=$(readlink "$link") || continue
+        [ "$(readlink "$dosdevices/com$n" 2>/dev/null)" = "$target" ] || ln -sfn "$target" "$dosdevices/com$n"
+      done
+    done
+  ) &
+  relinker=$!
+fi
+
 wine_path() { local p=${1//\//\\}; echo "Z:$p"; }
 if [ -n "$dosdevices" ]; then
   export QMX_UNDER_WINE=1
@@ -59,12 +84,14 @@ if [ -n "$dosdevices" ]; then
   # a UTF-8 one.
   export LC_ALL=C.UTF-8
   export QMX_PEER_LOG=$(wine_path "$work/normal.log")
+  export QMX_PEER_CONTROL=$(wine_path "$work/gone.control")
   export QMX_SCRATCH=$(wine_path "$work/scratch")
   # Wine passes the variables on to the Windows program as they are.
   export WINEDEBUG=${WINEDEBUG:--all}
 else
   export QMX_PORT_DIR=$work/ports
   export QMX_PEER_LOG=$work/normal.log
+  export QMX_PEER_CONTROL=$work/gone.control
   export QMX_SCRATCH=$work/scratch
 fi
 export QMX_PEERS
