@@ -27,17 +27,20 @@ bool NotRegular()
     return false;
 }
 
-bool IsRegular(HANDLE handle)
+// A file on a disk, no folder; its attributes are left in attributes.
+bool IsRegular(HANDLE handle, DWORD &attributes)
 {
     BY_HANDLE_FILE_INFORMATION info{};
-    return ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle, &info) &&
-           !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (::GetFileType(handle) != FILE_TYPE_DISK || !::GetFileInformationByHandle(handle, &info))
+        return false;
+    attributes = info.dwFileAttributes;
+    return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::uint64_t Ticks(const FILETIME &t) { return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
 
-// The file a name leads to, through its links; empty when there is none
-// (nothing is then replaced, the save creates the file).
+// The file a name leads to, through its links; the name itself when there
+// is no file yet (the save then creates it).
 bool ResolveTarget(const std::wstring &path, std::wstring &target, bool &exists)
 {
     const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
@@ -52,9 +55,9 @@ bool ResolveTarget(const std::wstring &path, std::wstring &target, bool &exists)
         return true;
     }
     exists = true;
-    BY_HANDLE_FILE_INFORMATION info{};
-    bool ok = IsRegular(handle) || NotRegular();
-    if (ok && ::GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    DWORD attributes = 0;
+    bool ok = IsRegular(handle, attributes) || NotRegular();
+    if (ok && (attributes & FILE_ATTRIBUTE_READONLY)) {
         KeepFailure(ERROR_ACCESS_DENIED, "the file is marked read-only");
         ok = false;
     }
@@ -145,7 +148,8 @@ ReadableFile *OpenForReading(const std::string &path)
         Win32Failure();
         return nullptr;
     }
-    if (!IsRegular(handle)) {
+    DWORD attributes = 0;
+    if (!IsRegular(handle, attributes)) {
         NotRegular();
         ::CloseHandle(handle);
         return nullptr;

@@ -27,9 +27,9 @@ check() {
   local before
   before=$(wc -l <"$log")
   local got_out got_err got_status
-  got_out=$(run 2>"$TMPDIR_ERR" | tr -d '\r' | od -An -c | tr -s ' ')
+  got_out=$(run 2>"$errors" | tr -d '\r' | od -An -c | tr -s ' ')
   got_status=${PIPESTATUS[0]}
-  got_err=$(tr -d '\r' <"$TMPDIR_ERR")
+  got_err=$(tr -d '\r' <"$errors")
   local want_out
   want_out=$(printf "$out" | od -An -c | tr -s ' ')
   [ "$got_status" = "$status" ] || fail "$what: exit status $got_status, not $status ($got_err)"
@@ -41,8 +41,8 @@ check() {
       fail "$what: COM$port took no frame $frame"
   fi
 }
-TMPDIR_ERR=$(mktemp)
-trap 'rm -f "$TMPDIR_ERR"' EXIT
+errors=$(mktemp)
+trap 'rm -f "$errors"' EXIT
 
 check "a short value, zero-padded" 0 '12\0\0\n' "" "44 31 32 00 00 0D 0A" "$normal" \
   --port "COM$normal" write 12
