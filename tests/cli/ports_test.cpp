@@ -1,7 +1,9 @@
 // qmxctl ports as an ordinary user sees the ports in the link folder: a free
 // one with a display that the probe finds, one that another program holds, a
 // dangling link and a device this user may not open. Tests run as root, who
-// may open anything, so the command runs under another user id with no groups.
+// may open anything, so the command runs under another user id with no groups,
+// from a copy in the test's folder: the build tree may lie where only its
+// owner may enter (a home of mode 0700).
 #include "platform/serial_device.h"
 #include "tests/cli/child.h"
 #include "tests/support/displays.h"
@@ -31,10 +33,15 @@ TEST(QmxctlPorts, TellsAnOrdinaryUserWhatStandsBehindEachName)
 {
     if (geteuid() != 0)
         GTEST_SKIP() << "needs root to act as another user";
+    if (access("/usr/bin/setpriv", X_OK) != 0)
+        GTEST_SKIP() << "needs /usr/bin/setpriv to act as another user";
     const group *dialout = getgrnam("dialout");
     ASSERT_NE(dialout, nullptr);
 
     TempDir config;
+    for (fs::path p = config.path().parent_path(); p != p.parent_path(); p = p.parent_path())
+        if ((fs::status(p).permissions() & fs::perms::others_exec) == fs::perms::none)
+            GTEST_SKIP() << "another user may not enter " << p << ", where the test keeps its files (TMPDIR)";
     const fs::path links = config.path() / "qmx8350t" / "ports";
     auto free = StartDisplay(links, 3, sim::Behaviour::Normal, "0930");
     auto held = StartDisplay(links, 6, sim::Behaviour::Normal, "0930");
@@ -48,13 +55,16 @@ TEST(QmxctlPorts, TellsAnOrdinaryUserWhatStandsBehindEachName)
     for (fs::path p = links; p != config.path().parent_path(); p = p.parent_path())
         fs::permissions(p, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                fs::perms::others_read | fs::perms::others_exec);
+    const fs::path qmxctl = config.path() / "qmxctl";
+    fs::copy_file(QMXCTL_COMMAND, qmxctl);
+    fs::permissions(qmxctl, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
 
     ScopedEnv xdg("XDG_CONFIG_HOME", config.path().string());
     ScopedEnv portDir("QMX_PORT_DIR");
     platform::SerialDevice *holder = platform::OpenSerialDevice("COM6");
     ASSERT_NE(holder, nullptr);
     const clitest::Outcome outcome = clitest::RunChild(
-        {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", QMXCTL_COMMAND, "ports", "--probe", "--json"},
+        {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", qmxctl.string(), "ports", "--probe", "--json"},
         {"XDG_CONFIG_HOME=" + config.path().string(), "USER=nobody"}, "/");
     platform::CloseSerialDevice(holder);
     ASSERT_EQ(outcome.status, 0) << outcome.err;

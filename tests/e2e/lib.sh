@@ -56,12 +56,19 @@ fail() {
     exit 1
 }
 
-# wait_until SECONDS WHAT COMMAND...: polls COMMAND every 0.1 s.
+# wait_until SECONDS WHAT COMMAND...: polls COMMAND every 0.1 s. A program
+# that ends meanwhile fails the wait at once, with its output, unless its end
+# is what is awaited.
 wait_until() {
     local seconds=$1 what=$2
     shift 2
     local deadline=$((SECONDS + seconds))
     until "$@"; do
+        if [[ -z ${AWAITING_APP_EXIT:-} && -n $APP_PID ]] && app_ended; then
+            local status=0
+            wait "$APP_PID" || status=$?
+            fail "the program exited with status $status while the test waited for $what"
+        fi
         ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
         sleep 0.1
     done
@@ -122,9 +129,11 @@ start_app() {
 # (the main window's by default) once it is mapped.
 WINDOW=""
 find_window() {
-    local title=${1:-$WINDOW_TITLE}
-    WINDOW=$(timeout 20 xdotool search --sync --onlyvisible --name "$title" 2>/dev/null | head -n1) || true
-    [[ -n $WINDOW ]] || fail "the window \"$title\" did not appear"
+    wait_until 20 "the window \"${1:-$WINDOW_TITLE}\" to appear" window_shown "${1:-$WINDOW_TITLE}"
+}
+window_shown() {
+    WINDOW=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1)
+    [[ -n $WINDOW ]]
 }
 
 window_has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
@@ -153,6 +162,7 @@ app_ended() {
 # wait_app_exit SECONDS: sets APP_STATUS, or fails if the program runs on.
 APP_STATUS=""
 wait_app_exit() {
+    local AWAITING_APP_EXIT=1
     wait_until "$1" "the program to exit" app_ended
     APP_STATUS=0
     wait "$APP_PID" || APP_STATUS=$?

@@ -283,13 +283,22 @@ TEST_F(FilesTest, ReplaceLeavesWhatIsNoWritableRegularFile)
         c.make(base);
         const auto before = Snapshot(base);
         const std::string path = (base / "Parametry.par").string();
-        EXPECT_EQ(InChild([&] {
-            if (c.asAnotherUser && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-                return false;
+        const int saved = InChild([&] {
+            if (c.asAnotherUser) {
+                if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                    return false;
+                // A folder that user cannot reach (TMPDIR in a home of mode
+                // 0700) refuses the save for another reason.
+                if (::access(base.c_str(), W_OK | X_OK) != 0)
+                    ::_exit(2);
+            }
             return !ReplaceWholeFile(path, text.data(), text.size());
-        }),
-                  0)
-            << c.what << ": the save must fail";
+        });
+        if (saved == 2) {
+            std::cout << "skipped, user 65534 may not enter " << base << ": " << c.what << "\n";
+            continue;
+        }
+        EXPECT_EQ(saved, 0) << c.what << ": the save must fail";
         EXPECT_EQ(Snapshot(base), before) << c.what;
     }
 }
