@@ -21,7 +21,7 @@ constexpr int kUsage = 2;
 
 int Fail(const std::string &message, int status = kFailed)
 {
-    std::cerr << "qmxctl: " << message << "\n";
+    std::cerr << JournalPrefix(true) << "qmxctl: " << message << "\n";
     return status;
 }
 

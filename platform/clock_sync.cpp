@@ -1,29 +1,22 @@
 #include "platform/clock_sync.h"
 
-#include <mutex>
+#include "platform/settable_source.h"
 
 namespace platform {
 namespace {
 
-std::mutex sourceMutex;
-std::function<ClockSync()> syncSource;
+SettableSource<ClockSync> syncSource(SystemClockSync);
 
 } // namespace
 
 ClockSync GetClockSync()
 {
-    std::function<ClockSync()> source;
-    {
-        std::lock_guard lock(sourceMutex);
-        source = syncSource;
-    }
-    return source ? source() : SystemClockSync();
+    return syncSource();
 }
 
 void SetClockSyncSource(std::function<ClockSync()> source)
 {
-    std::lock_guard lock(sourceMutex);
-    syncSource = std::move(source);
+    syncSource.set(std::move(source));
 }
 
 } // namespace platform
