@@ -5,7 +5,16 @@
 // The display runs in this process; qmxctl runs as a child, as a shell runs
 // it, so its CPU time comes from wait4.
 //
-//   qmx_bench_clock [--seconds N]     (default 600)
+//   qmx_bench_clock [--seconds N] [--busy N] [--realtime]
+//
+// --seconds: the length of the run (default 600). --busy: that many processes
+// spin beside it at ordinary priority, as a build keeps the processors busy.
+// --realtime: qmxctl runs with the service's command line, which asks for
+// SCHED_FIFO. The display's reading thread takes a higher real-time priority
+// where permitted, in every run (a real display is a device that waits for no
+// processor), so that the figures are qmxctl's own wake-up and not the
+// bench's.
+// The time from SIGTERM to qmxctl's exit is measured too.
 #include "sim/display_sim.h"
 
 #include <algorithm>
@@ -16,6 +25,8 @@
 #include <cstring>
 #include <ctime>
 #include <mutex>
+#include <pthread.h>
+#include <sched.h>
 #include <set>
 #include <spawn.h>
 #include <string>
@@ -59,10 +70,35 @@ double Percentile(std::vector<double> sorted, double p)
 int main(int argc, char **argv)
 {
     int seconds = 600;
-    if (argc == 3 && std::strcmp(argv[1], "--seconds") == 0)
-        seconds = std::atoi(argv[2]);
-    if (seconds < 2)
-        Fail("usage: qmx_bench_clock [--seconds N]");
+    int busy = 0;
+    bool realtime = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--seconds") == 0 && i + 1 < argc)
+            seconds = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--busy") == 0 && i + 1 < argc)
+            busy = std::atoi(argv[++i]);
+        else if (std::strcmp(argv[i], "--realtime") == 0)
+            realtime = true;
+        else
+            seconds = 0;
+    }
+    if (seconds < 2 || busy < 0)
+        Fail("usage: qmx_bench_clock [--seconds N] [--busy N] [--realtime]");
+
+    std::vector<pid_t> spinners;
+    for (int i = 0; i < busy; ++i) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            volatile unsigned long n = 0;
+            for (;;)
+                n = n + 1;
+        }
+        spinners.push_back(pid);
+    }
+    // Inherited by the display's threads, started below.
+    sched_param readerPriority{};
+    readerPriority.sched_priority = 20;
+    const bool readerRealtime = pthread_setschedparam(pthread_self(), SCHED_FIFO, &readerPriority) == 0;
 
     char folder[] = "/tmp/qmx-bench-clock-XXXXXX";
     if (!mkdtemp(folder))
@@ -88,19 +124,39 @@ int main(int argc, char **argv)
         Fail(display.error());
 
     const std::string portDir = std::string("QMX_PORT_DIR=") + folder;
-    char *childArgv[] = {const_cast<char *>(QMXCTL_COMMAND), const_cast<char *>("--port"),
-                         const_cast<char *>("COM5"), const_cast<char *>("clock"),
-                         const_cast<char *>("mm:ss"), nullptr};
+    std::vector<char *> childArgv{const_cast<char *>(QMXCTL_COMMAND), const_cast<char *>("--port"),
+                                  const_cast<char *>("COM5")};
+    if (realtime)
+        childArgv.push_back(const_cast<char *>("--realtime"));
+    for (const char *word : {"clock", "mm:ss"})
+        childArgv.push_back(const_cast<char *>(word));
+    childArgv.push_back(nullptr);
     char *childEnv[] = {const_cast<char *>(portDir.c_str()), nullptr};
+    // qmxctl starts at ordinary priority, as systemd starts the service.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSCHEDULER);
+    sched_param ordinary{};
+    posix_spawnattr_setschedpolicy(&attributes, SCHED_OTHER);
+    posix_spawnattr_setschedparam(&attributes, &ordinary);
     pid_t child;
-    if (posix_spawn(&child, QMXCTL_COMMAND, nullptr, nullptr, childArgv, childEnv) != 0)
+    if (posix_spawn(&child, QMXCTL_COMMAND, nullptr, &attributes, childArgv.data(), childEnv) != 0)
         Fail("cannot start qmxctl");
+    posix_spawnattr_destroy(&attributes);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const int childPolicy = sched_getscheduler(child);
 
-    std::this_thread::sleep_for(std::chrono::seconds(seconds) + std::chrono::milliseconds(500));
+    std::this_thread::sleep_for(std::chrono::seconds(seconds) + std::chrono::milliseconds(300));
+    const auto stopAsked = Steady::now();
     kill(child, SIGTERM);
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
+    const double stopMs = std::chrono::duration<double, std::milli>(Steady::now() - stopAsked).count();
+    for (pid_t pid : spinners) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
     display.stop();
 
     std::vector<double> delays;
@@ -133,8 +189,12 @@ int main(int argc, char **argv)
 
     const double cpu = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
                        double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    std::printf("run: %d s, qmxctl exit status %d\n", seconds,
+    std::printf("run: %d s, %d busy loop(s), qmxctl exit status %d\n", seconds, busy,
                 WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    std::printf("qmxctl's policy: %s; the display's reading thread: %s\n",
+                (childPolicy & ~SCHED_RESET_ON_FORK) == SCHED_FIFO ? "SCHED_FIFO" : "ordinary",
+                readerRealtime ? "SCHED_FIFO 20" : "ordinary");
+    std::printf("SIGTERM to exit: %.1f ms\n", stopMs);
     std::printf("frames at a change of second: %zu\n", delays.size());
     std::printf("delay min / p50 / p99 / max: %.3f / %.3f / %.3f / %.3f ms\n", delays.front(),
                 Percentile(delays, 0.5), Percentile(delays, 0.99), delays.back());

@@ -61,6 +61,10 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
                 return Error("\"" + value + "\" is no port name (COM1 to COM255)");
         } else if (arg == "--whole") {
             a.whole = true;
+        } else if (arg == "--require-sync") {
+            a.requireSync = true;
+        } else if (arg == "--realtime") {
+            a.realtime = true;
         } else if (arg == "--probe") {
             a.probe = true;
         } else if (arg == "--json") {
@@ -102,6 +106,8 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
     }
     if (a.whole && a.action != Action::Write && a.action != Action::Clock)
         return Error("--whole goes with write and clock");
+    if ((a.requireSync || a.realtime) && a.action != Action::Clock)
+        return Error(std::string(a.requireSync ? "--require-sync" : "--realtime") + " goes with clock");
     if ((a.probe || a.json) && a.action != Action::Ports)
         return Error(std::string(a.probe ? "--probe" : "--json") + " goes with ports");
     if (a.port && a.action == Action::Ports)
@@ -114,7 +120,7 @@ std::string UsageText()
     return "Usage:\n"
            "  qmxctl [--port COMn] [--whole] write VALUE   send a value, print the display's reply\n"
            "  qmxctl [--port COMn] read                    print the four characters the display holds\n"
-           "  qmxctl [--port COMn] [--whole] clock hh:mm|mm:ss\n"
+           "  qmxctl [--port COMn] [--whole] [--require-sync] [--realtime] clock hh:mm|mm:ss\n"
            "                                               show the PC's time until Ctrl-C\n"
            "  qmxctl ports [--probe] [--json]              list COM1 to COM29 and who may open them\n"
            "  qmxctl --help | --version\n"
@@ -123,6 +129,8 @@ std::string UsageText()
            "stored in Parametry.par of the current folder (COM3 when there is none).\n"
            "A value has up to four characters, sent as Windows-1250 bytes; shorter ones\n"
            "are completed with zero bytes. --whole sends with the letter C instead of D.\n"
+           "clock --require-sync shows ---- while the PC clock is not synchronised;\n"
+           "--realtime asks for real-time scheduling, where the system permits it.\n"
            "Exit status: 0 done, 1 no display answered or an exchange failed, 2 usage.\n";
 }
 

@@ -15,6 +15,8 @@ struct Arguments {
     bool whole = false;      // --whole: letter C instead of D
     std::string value;       // write: the text as typed (UTF-8)
     ClockMode clock = ClockMode::MinutesSeconds;
+    bool requireSync = false; // clock --require-sync: "----" while the PC clock is not synchronised
+    bool realtime = false;    // clock --realtime: real-time scheduling where permitted
     bool probe = false;      // ports --probe
     bool json = false;       // ports --json
 };

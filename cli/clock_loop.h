@@ -13,14 +13,23 @@ struct ClockHooks {
     // earlier, when a signal asks to stop).
     std::function<void()> waitForNextSecond;
     std::function<bool()> stopRequested;
-    std::function<void(const std::string &)> report; // a failure, for stderr
+    std::function<void(const std::string &)> report; // a fault, for stderr
+    std::function<void(const std::string &)> notice; // the start, a recovery
 };
 
 // Sends the current time at once and then once per change of what the display
-// shows: every second for mm:ss, at each change of minute for hh:mm. A failed
-// send is reported once, when the failures begin, and tried again at the next
-// second. Runs on the open port n until stopRequested; false when any
-// exchange failed.
-bool RunClock(ClockMode mode, bool whole, int n, const ClockHooks &hooks);
+// shows: every second for mm:ss, at each change of minute for hh:mm. Runs on
+// the open port n with the mode and options of a until stopRequested; false
+// when any exchange failed.
+//
+// The lines for a log, never one per second: a notice at the start naming
+// the port; a report when sends begin to fail (each failed send is tried
+// again at the next second) and a notice when the display answers again; a
+// report when the PC clock is found not synchronised and a notice when it is
+// synchronised again. The synchronisation state is read at the start, once a
+// minute, and every second while it is not synchronised, so that with
+// requireSync the display shows "----" meanwhile and the time again from the
+// first change of second after synchronisation.
+bool RunClock(const Arguments &a, int n, const ClockHooks &hooks);
 
 } // namespace qmxctl

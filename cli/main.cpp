@@ -21,7 +21,7 @@ constexpr int kUsage = 2;
 
 int Fail(const std::string &message, int status = kFailed)
 {
-    std::cerr << "qmxctl: " << message << "\n";
+    std::cerr << JournalPrefix(true) << "qmxctl: " << message << "\n";
     return status;
 }
 
@@ -85,12 +85,15 @@ int Run(const Arguments &a)
         return kDone;
     case Action::Clock: {
         CatchStopSignals();
-        const ClockHooks hooks{
-            SleepUntilNextSecond,
-            StopRequested,
-            [](const std::string &why) { std::cerr << "qmxctl: " << why << "\n"; },
+        if (a.realtime)
+            AskForRealTimeScheduling();
+        const auto log = [](bool warning) {
+            return [prefix = JournalPrefix(warning)](const std::string &line) {
+                std::cerr << prefix << "qmxctl: " << line << "\n";
+            };
         };
-        return RunClock(a.clock, a.whole, port, hooks) ? kDone : kFailed;
+        const ClockHooks hooks{SleepUntilNextSecond, StopRequested, log(true), log(false)};
+        return RunClock(a, port, hooks) ? kDone : kFailed;
     }
     default:
         return kUsage;

@@ -17,6 +17,7 @@ const char *RuleName(PortRule rule)
     switch (rule) {
     case PortRule::PortFolder: return "port-dir";
     case PortRule::LinkFolder: return "link-folder";
+    case PortRule::SystemFolder: return "system-folder";
     case PortRule::SerialDevice: return "serial-device";
     }
     return "";

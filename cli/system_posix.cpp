@@ -1,7 +1,12 @@
 #include "cli/system.h"
 
-#include <csignal>
+#include <sched.h>
+#include <sys/stat.h>
 #include <time.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 namespace qmxctl {
 namespace {
@@ -37,6 +42,31 @@ void SleepUntilNextSecond()
     ::clock_gettime(CLOCK_REALTIME, &now);
     const timespec next{now.tv_sec + 1, 0};
     ::clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &next, nullptr);
+}
+
+void AskForRealTimeScheduling()
+{
+    // FIFO at a low priority: above every ordinary process, below the
+    // kernel's own threads and the audio and control programs that ask for
+    // more. Root may, and an unprivileged user within RLIMIT_RTPRIO (the
+    // service unit sets it); children do not inherit it.
+    sched_param priority{};
+    priority.sched_priority = 10;
+    (void)::sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &priority);
+}
+
+std::string JournalPrefix(bool warning)
+{
+    // systemd names the stream it connects as "device:inode"; a program run
+    // from the service's shell script with its output redirected has another.
+    const char *stream = std::getenv("JOURNAL_STREAM");
+    struct stat st;
+    if (!stream || ::fstat(2, &st) != 0)
+        return {};
+    unsigned long long device = 0, inode = 0;
+    if (std::sscanf(stream, "%llu:%llu", &device, &inode) != 2 || device != st.st_dev || inode != st.st_ino)
+        return {};
+    return warning ? "<4>" : "<6>";
 }
 
 } // namespace qmxctl

@@ -57,4 +57,17 @@ void SleepUntilNextSecond()
     ::WaitForSingleObject(stopEvent, DWORD(1000 - now.wMilliseconds));
 }
 
+void AskForRealTimeScheduling()
+{
+    // Windows' nearest: a high priority class, which an ordinary user may
+    // take (the real-time class it would quietly lower to this one).
+    (void)::SetPriorityClass(::GetCurrentProcess(), HIGH_PRIORITY_CLASS);
+}
+
+// Windows' service log is not a stream on standard error.
+std::string JournalPrefix(bool)
+{
+    return {};
+}
+
 } // namespace qmxctl

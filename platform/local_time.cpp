@@ -1,29 +1,22 @@
 #include "platform/local_time.h"
 
-#include <mutex>
+#include "platform/settable_source.h"
 
 namespace platform {
 namespace {
 
-std::mutex sourceMutex;
-std::function<LocalTime()> clockSource;
+SettableSource<LocalTime> clockSource(SystemLocalTime);
 
 } // namespace
 
 LocalTime GetLocalTime()
 {
-    std::function<LocalTime()> source;
-    {
-        std::lock_guard lock(sourceMutex);
-        source = clockSource;
-    }
-    return source ? source() : SystemLocalTime();
+    return clockSource();
 }
 
 void SetClockSource(std::function<LocalTime()> source)
 {
-    std::lock_guard lock(sourceMutex);
-    clockSource = std::move(source);
+    clockSource.set(std::move(source));
 }
 
 } // namespace platform

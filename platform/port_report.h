@@ -13,8 +13,13 @@ namespace platform {
 enum class PortRule {
     PortFolder,   // $QMX_PORT_DIR/COMn
     LinkFolder,   // the user's $XDG_CONFIG_HOME/qmx8350t/ports/COMn
+    SystemFolder, // the administrator's /etc/qmx8350t/ports/COMn
     SerialDevice, // /dev/ttyS<n-1>
 };
+
+// POSIX: puts another folder in the place of /etc/qmx8350t/ports, for tests;
+// an empty name puts that one back.
+void SetSystemPortFolder(const std::string &folder);
 
 struct PortLocation {
     std::string path;

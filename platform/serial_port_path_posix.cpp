@@ -1,7 +1,8 @@
 // Maps Windows port names onto device paths. A user can point a COM name at
 // any device (a USB adapter, a pseudo-terminal) with a link in the program's
-// configuration folder; QMX_PORT_DIR replaces that folder altogether so that
-// tests never touch real ports.
+// configuration folder, and the administrator with one in /etc/qmx8350t/ports
+// (for every user, and for a service that has no home); QMX_PORT_DIR replaces
+// both folders altogether so that tests never touch real ports.
 #include "platform/port_name.h"
 #include "platform/port_report.h"
 #include "platform/serial_device.h"
@@ -13,6 +14,9 @@
 
 namespace platform {
 namespace {
+
+const std::string defaultSystemFolder = "/etc/qmx8350t/ports";
+std::string systemFolder = defaultSystemFolder;
 
 std::string Environment(const char *name)
 {
@@ -29,7 +33,20 @@ std::string ConfigFolder()
     return {};
 }
 
+// lstat: a link to a device that is unplugged right now still names the port
+// that was chosen, and opening it then fails as it should.
+bool Present(const std::string &path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 } // namespace
+
+void SetSystemPortFolder(const std::string &folder)
+{
+    systemFolder = folder.empty() ? defaultSystemFolder : folder;
+}
 
 std::optional<PortLocation> LocatePort(const std::string &portName)
 {
@@ -42,13 +59,11 @@ std::optional<PortLocation> LocatePort(const std::string &portName)
         return PortLocation{portDir + "/" + com, PortRule::PortFolder};
 
     if (std::string config = ConfigFolder(); !config.empty()) {
-        std::string mapped = config + "/qmx8350t/ports/" + com;
-        // lstat: a link to a device that is unplugged right now still names
-        // the port the user chose, and opening it then fails as it should.
-        struct stat st;
-        if (::lstat(mapped.c_str(), &st) == 0)
+        if (std::string mapped = config + "/qmx8350t/ports/" + com; Present(mapped))
             return PortLocation{mapped, PortRule::LinkFolder};
     }
+    if (std::string mapped = systemFolder + "/" + com; Present(mapped))
+        return PortLocation{mapped, PortRule::SystemFolder};
     return PortLocation{"/dev/ttyS" + std::to_string(*number - 1), PortRule::SerialDevice};
 }
 

@@ -25,6 +25,7 @@ TEST(QmxctlArguments, TakesCommandsAndOptionsInAnyOrderAndRefusesTheRest)
         {{"--port", "COM0", "read"}, "no port name"},
         {{"--whole", "read"}, "--whole goes with write and clock"},
         {{"--port", "COM3", "ports"}, "--port does not go with it"},
+        {{"--require-sync", "read"}, "--require-sync goes with clock"},
         {{"write", "----"}, "unknown option ----"},
     };
     for (const auto &row : rows) {
