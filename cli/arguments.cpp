@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "cli/value_text.h"
+
 #include <charconv>
 
 namespace qmxctl {
@@ -58,15 +60,17 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
             }
             a.port = PortArgument(value);
             if (!a.port)
-                return Error("\"" + value + "\" is no port name (COM1 to COM255)");
+                return Error(Quoted(value) + " is no port name (COM1 to COM255)");
         } else if (arg == "--whole") {
             a.whole = true;
+        } else if (arg == "--allow-empty") {
+            a.allowEmpty = true;
         } else if (arg == "--probe") {
             a.probe = true;
         } else if (arg == "--json") {
             a.json = true;
         } else {
-            return Error("unknown option " + arg);
+            return Error("unknown option " + Shortened(arg));
         }
     }
 
@@ -85,20 +89,27 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
     } else if (command == "ports") {
         a.action = Action::Ports;
     } else {
-        return Error("unknown command \"" + command + "\"");
+        return Error("unknown command " + Quoted(command));
     }
     if (words.size() != operands + 1)
         return Error(operands ? command + " takes one argument" : command + " takes no argument");
 
-    if (a.action == Action::Write)
+    if (a.action == Action::Write) {
         a.value = words[1];
+        // An unset variable in a script would otherwise blank the display
+        // without a word.
+        if (a.value.empty() && !a.allowEmpty)
+            return Error("write: the value is empty; an empty value blanks the display, which --allow-empty asks for");
+    }
+    if (a.allowEmpty && a.action != Action::Write)
+        return Error("--allow-empty goes with write");
     if (a.action == Action::Clock) {
         if (words[1] == "hh:mm")
             a.clock = ClockMode::HoursMinutes;
         else if (words[1] == "mm:ss")
             a.clock = ClockMode::MinutesSeconds;
         else
-            return Error("clock shows hh:mm or mm:ss, not \"" + words[1] + "\"");
+            return Error("clock shows hh:mm or mm:ss, not " + Quoted(words[1]));
     }
     if (a.whole && a.action != Action::Write && a.action != Action::Clock)
         return Error("--whole goes with write and clock");
@@ -112,7 +123,8 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
 std::string UsageText()
 {
     return "Usage:\n"
-           "  qmxctl [--port COMn] [--whole] write VALUE   send a value, print the display's reply\n"
+           "  qmxctl [--port COMn] [--whole] [--allow-empty] write VALUE\n"
+           "                                               send a value, print the display's reply\n"
            "  qmxctl [--port COMn] read                    print the four characters the display holds\n"
            "  qmxctl [--port COMn] [--whole] clock hh:mm|mm:ss\n"
            "                                               show the PC's time until Ctrl-C\n"
@@ -122,7 +134,9 @@ std::string UsageText()
            "Without --port the display is searched for as the window does, from the port\n"
            "stored in Parametry.par of the current folder (COM3 when there is none).\n"
            "A value has up to four characters, sent as Windows-1250 bytes; shorter ones\n"
-           "are completed with zero bytes. --whole sends with the letter C instead of D.\n"
+           "are completed with zero bytes. An empty value (four zero bytes, a blank\n"
+           "display) is refused unless --allow-empty is given. --whole sends with the\n"
+           "letter C instead of D.\n"
            "Exit status: 0 done, 1 no display answered or an exchange failed, 2 usage.\n";
 }
 

@@ -14,6 +14,7 @@ struct Arguments {
     std::optional<int> port; // --port COMn; none: search as the window does
     bool whole = false;      // --whole: letter C instead of D
     std::string value;       // write: the text as typed (UTF-8)
+    bool allowEmpty = false; // --allow-empty: write may send an empty value
     ClockMode clock = ClockMode::MinutesSeconds;
     bool probe = false;      // ports --probe
     bool json = false;       // ports --json

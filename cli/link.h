@@ -2,16 +2,11 @@
 // qmxctl's way to the display: the link's own port, search and exchange, with
 // the reason of each failure put into words.
 #include <string>
-#include <vector>
 
 namespace qmxctl {
 
-// The ports the search tries, in order: from the stored port minus one
-// downwards, wrapping from 1 to 29, ending with the stored port itself.
-std::vector<int> SearchOrder(int storedPort);
-
-// The port stored in "Parametry.par" of the working folder; 3 when there is
-// no such file or it names no port from 1 to 29. The file is never written.
+// The port stored in "Parametry.par" of the working folder, as the search
+// takes it (0 when there is no such file). The file is never written.
 int StoredPort();
 
 // Opens COMn as the link's port. message says why not.

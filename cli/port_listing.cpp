@@ -30,6 +30,7 @@ const char *AccessName(PortAccess access)
     case PortAccess::Refused: return "refused";
     case PortAccess::InUse: return "in-use";
     case PortAccess::Free: return "free";
+    case PortAccess::NotAPort: return "not-a-port";
     case PortAccess::Failed: return "failed";
     }
     return "";
@@ -82,7 +83,10 @@ std::vector<ListedPort> ListPorts(bool probe)
 
 std::string PortsText(const std::vector<ListedPort> &ports)
 {
-    std::string out;
+    // Not one port but all of them: said once, before them.
+    std::string out = platform::PortFolderProblem();
+    if (!out.empty())
+        out += "; no COM name leads anywhere\n";
     for (const ListedPort &port : ports) {
         const platform::PortStatus &s = port.status;
         out += s.name + "  " + s.location.path;

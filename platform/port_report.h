@@ -31,8 +31,12 @@ enum class PortAccess {
     Refused,  // exists, but this user may not open it
     InUse,    // another program holds it
     Free,     // this user could open it now
+    NotAPort, // a plain file, a FIFO, a folder or a device that is no terminal
     Failed,   // exists, but opening fails for another reason
 };
+
+// The access a failure of that kind leaves.
+PortAccess AccessAfter(FailureKind kind);
 
 struct PortStatus {
     int number = 0;       // n of COMn
@@ -47,6 +51,10 @@ struct PortStatus {
 
 // Looks at the port without changing its line settings or taking it.
 PortStatus InspectPort(int number);
+// Why the ports folder that QMX_PORT_DIR names holds no port (it does not
+// exist, or is no folder); empty when it can hold ports or none is named.
+std::string PortFolderProblem();
+
 // COM1 to COM29, the ports the window's search tries.
 std::vector<PortStatus> InspectPorts();
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,6 +78,40 @@ TEST(QmxctlPorts, TellsAnOrdinaryUserWhatStandsBehindEachName)
         const std::string entry = Entry(outcome.out, row.port);
         for (const std::string &field : row.fields)
             EXPECT_NE(entry.find(field), std::string::npos) << row.port << " lacks " << field << ": " << entry;
+    }
+}
+
+// What opens as well as a port does, or is not even a device, is named for
+// what it is; and a ports folder that is missing is named as the cause.
+TEST(QmxctlPorts, NamesWhatIsNoPortAndAPortsFolderThatIsNone)
+{
+    TempDir dir;
+    const fs::path ports = dir.path() / "ports";
+    fs::create_directory(ports);
+    fs::create_symlink("/dev/null", ports / "COM1");
+    WriteAll((ports / "COM2").string(), "");
+    ASSERT_EQ(::mkfifo((ports / "COM3").c_str(), 0600), 0);
+    WriteAll(dir.file("file"), "");
+
+    const struct {
+        fs::path folder;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {ports,
+         {"COM1  " + (ports / "COM1").string() + " -> /dev/null  (port-dir)  not-a-port: a device that is no terminal",
+          "COM2  " + (ports / "COM2").string() + "  (port-dir)  not-a-port: a regular file, not a serial port",
+          "COM3  " + (ports / "COM3").string() + "  (port-dir)  not-a-port: a FIFO, not a serial port"}},
+        {dir.path() / "none",
+         {"the ports folder QMX_PORT_DIR (" + (dir.path() / "none").string() + ") does not exist"}},
+        {dir.file("file"), {"the ports folder QMX_PORT_DIR (" + dir.file("file") + ") is no folder"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.folder);
+        const clitest::Outcome outcome =
+            clitest::RunChild({QMXCTL_COMMAND, "ports"}, {"QMX_PORT_DIR=" + row.folder.string()}, "/");
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        for (const std::string &line : row.lines)
+            EXPECT_NE(outcome.out.find(line), std::string::npos) << line << "\n" << outcome.out;
     }
 }
 

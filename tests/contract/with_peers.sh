@@ -2,7 +2,8 @@
 # Runs a command beside emulated displays, one emulator process for each
 # behaviour, on pseudo-terminals linked as COM ports:
 #   with_peers.sh SIM COMMAND [ARG...]
-# The command finds them in QMX_PEERS ("normal:9,10 silent:4 ..."), the normal
+# The command finds them in QMX_PEERS ("normal:9,10 silent:4 ...", and
+# "plain:11", a plain file under a COM name), the normal
 # displays' frame log in QMX_PEER_LOG, the control FIFO of the display that
 # can be pulled out ("gone", "back") in QMX_PEER_CONTROL and a scratch folder
 # in QMX_SCRATCH.
@@ -61,6 +62,15 @@ for behaviour in "${!peers[@]}"; do
     fi
   done
 done
+
+# A plain file under a COM name: a name that leads to no port.
+: >"$work/plain"
+ln -s "$work/plain" "$work/ports/COM11"
+if [ -n "$dosdevices" ]; then
+  ln -sfn "$work/plain" "$dosdevices/com11"
+  linked+=("$dosdevices/com11")
+fi
+QMX_PEERS+="plain:11 "
 
 # A display that comes back has a new pty: Wine's link follows the emulator's.
 if [ -n "$dosdevices" ]; then
