@@ -36,17 +36,11 @@ FailureKind KindOfError(int code)
 
 int CodeOfKind(FailureKind kind)
 {
-    switch (kind) {
-    case FailureKind::None: return 0;
-    case FailureKind::Missing: return ENOENT;
-    case FailureKind::Refused: return EACCES;
-    case FailureKind::InUse: return EBUSY;
-    case FailureKind::Gone: return ENODEV;
-    case FailureKind::TimedOut: return ETIMEDOUT;
-    case FailureKind::NotAPort: return ENOTTY;
-    case FailureKind::Other: break;
-    }
-    return EINVAL;
+    // In the order of FailureKind: None, Missing, Refused, InUse, Gone,
+    // TimedOut, NotAPort, Other.
+    constexpr int codes[] = {0, ENOENT, EACCES, EBUSY, ENODEV, ETIMEDOUT, ENOTTY, EINVAL};
+    static_assert(sizeof codes / sizeof *codes == static_cast<int>(FailureKind::Other) + 1);
+    return codes[static_cast<int>(kind)];
 }
 
 } // namespace platform

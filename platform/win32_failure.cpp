@@ -35,17 +35,13 @@ FailureKind KindOfError(int code)
 
 int CodeOfKind(FailureKind kind)
 {
-    switch (kind) {
-    case FailureKind::None: return 0;
-    case FailureKind::Missing: return ERROR_FILE_NOT_FOUND;
-    case FailureKind::Refused: return ERROR_PRIVILEGE_NOT_HELD;
-    case FailureKind::InUse: return ERROR_ACCESS_DENIED;
-    case FailureKind::Gone: return ERROR_DEVICE_NOT_CONNECTED;
-    case FailureKind::TimedOut: return ERROR_SEM_TIMEOUT;
-    case FailureKind::NotAPort: return ERROR_INVALID_FUNCTION;
-    case FailureKind::Other: break;
-    }
-    return ERROR_INVALID_PARAMETER;
+    // In the order of FailureKind: None, Missing, Refused, InUse, Gone,
+    // TimedOut, NotAPort, Other.
+    constexpr int codes[] = {0, ERROR_FILE_NOT_FOUND, ERROR_PRIVILEGE_NOT_HELD, ERROR_ACCESS_DENIED,
+                             ERROR_DEVICE_NOT_CONNECTED, ERROR_SEM_TIMEOUT, ERROR_INVALID_FUNCTION,
+                             ERROR_INVALID_PARAMETER};
+    static_assert(sizeof codes / sizeof *codes == static_cast<int>(FailureKind::Other) + 1);
+    return codes[static_cast<int>(kind)];
 }
 
 FailureKind KindOfTransferError(DWORD code)
