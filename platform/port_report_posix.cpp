@@ -123,8 +123,14 @@ PortStatus InspectPort(int number)
     // Opening a FIFO or a folder as a port would wait for a writer or fail
     // for a reason that says nothing to a user.
     if (!S_ISCHR(st.st_mode)) {
-        port.access = PortAccess::NotAPort;
-        port.reason = NoPort(NoDeviceWhat(st));
+        // What this user may not open is refused first, whatever it is.
+        if (::access(path, R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
+            port.reason = Reason(errno);
+            port.access = PortAccess::Refused;
+        } else {
+            port.access = PortAccess::NotAPort;
+            port.reason = NoPort(NoDeviceWhat(st));
+        }
         return port;
     }
     TryOpen(port);
