@@ -2,6 +2,9 @@
 
 #include <linux/major.h>
 #include <linux/serial.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -25,6 +28,12 @@ bool IsPseudoTerminal(const struct stat &st)
     const unsigned m = major(st.st_rdev);
     return S_ISCHR(st.st_mode) && m >= UNIX98_PTY_SLAVE_MAJOR &&
            m < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
+}
+
+void AskForQuickAck(int fd)
+{
+    const int on = 1;
+    (void)::setsockopt(fd, IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
 }
 
 mode_t CurrentUmask()

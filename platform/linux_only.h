@@ -16,6 +16,12 @@ void AskForLowLatency(int fd);
 // A pseudo-terminal has no wire, and the kernel keeps no framing for it.
 bool IsPseudoTerminal(const struct stat &st);
 
+// Asks TCP to acknowledge what comes next at once, before a read: with a
+// delayed acknowledgement the server's TCP may hold the rest of a reply back
+// (Nagle) and invent a gap inside it. Linux turns the request off by itself
+// after a while, so it is asked for before each read.
+void AskForQuickAck(int fd);
+
 // The process's umask, read without setting it: umask() can only be read by
 // setting it, which races with other threads creating files; the kernel
 // reports it in /proc since Linux 4.7.

@@ -3,6 +3,7 @@
 // so that a port that comes back is set up the same, and the order in which
 // that is done. The ports themselves are serial_connection.h's.
 #include "platform/failure.h"
+#include "platform/port_url.h"
 #include "platform/serial_connection.h"
 
 #include <optional>
@@ -32,13 +33,19 @@ bool GoneFailure()
     return false;
 }
 
+// A port name is a COM name, or the URL of a port on a serial device server;
+// a COM name may be mapped to such a URL by a file.
 std::unique_ptr<SerialConnection> Connect(const std::string &portName)
 {
+    if (LooksLikeUrl(portName))
+        return OpenNetworkPort(portName);
     const std::string path = ResolvePortPath(portName);
     if (path.empty()) {
         KeepFailure(FailureKind::Other, "\"" + portName + "\" is no COM port name");
         return nullptr;
     }
+    if (const std::optional<std::string> url = MappedUrl(path))
+        return OpenNetworkPort(*url);
     return OpenLocalPort(path);
 }
 
