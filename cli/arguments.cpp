@@ -1,6 +1,7 @@
 #include "cli/arguments.h"
 
 #include "cli/value_text.h"
+#include "platform/port_url.h"
 
 #include <charconv>
 
@@ -57,6 +58,12 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
                 value = args[++i];
             } else {
                 value = arg.substr(7);
+            }
+            if (platform::LooksLikeUrl(value)) {
+                if (!platform::ParsePortUrl(value))
+                    return Error(Quoted(value) + " is no port URL (rfc2217://HOST:PORT or socket://HOST:PORT)");
+                a.portUrl = value;
+                continue;
             }
             a.port = PortArgument(value);
             if (!a.port)
@@ -115,7 +122,7 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
         return Error("--whole goes with write and clock");
     if ((a.probe || a.json) && a.action != Action::Ports)
         return Error(std::string(a.probe ? "--probe" : "--json") + " goes with ports");
-    if (a.port && a.action == Action::Ports)
+    if ((a.port || a.portUrl) && a.action == Action::Ports)
         return Error("ports lists every port; --port does not go with it");
     return {a, {}};
 }
@@ -131,6 +138,8 @@ std::string UsageText()
            "  qmxctl ports [--probe] [--json]              list COM1 to COM29 and who may open them\n"
            "  qmxctl --help | --version\n"
            "\n"
+           "--port also takes the URL of a port on a serial device server:\n"
+           "rfc2217://HOST:PORT (RFC 2217) or socket://HOST:PORT (raw TCP).\n"
            "Without --port the display is searched for as the window does, from the port\n"
            "stored in Parametry.par of the current folder (COM3 when there is none).\n"
            "A value has up to four characters, sent as Windows-1250 bytes; shorter ones\n"

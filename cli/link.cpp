@@ -2,12 +2,21 @@
 
 #include "platform/failure.h"
 #include "platform/port_report.h"
+#include "platform/port_url.h"
 #include "serial/drv232.h"
 
 namespace qmxctl {
 namespace {
 
 using platform::FailureKind;
+
+std::string urlPort; // what kUrlPort stands for
+
+// How messages name port n.
+std::string Label(int n)
+{
+    return n == kUrlPort ? urlPort : "COM" + std::to_string(n);
+}
 
 std::string PathOf(int n)
 {
@@ -23,6 +32,9 @@ std::string OpenFailure(int n)
     case FailureKind::InUse:
         return name + " is in use (another program holds it)";
     case FailureKind::Missing:
+        // A port on a device server: the system's words say what did not answer.
+        if (platform::MappedUrl(PathOf(n)))
+            return name + ": " + why.text + " (" + PathOf(n) + ")";
         return name + ": no such port (" + PathOf(n) + ")";
     case FailureKind::Refused:
         if (std::string advice = platform::PermissionAdvice(platform::InspectPort(n)); !advice.empty())
@@ -37,7 +49,7 @@ std::string OpenFailure(int n)
 std::string ExchangeFailure(int n)
 {
     const platform::FailureReason why = platform::LastFailure();
-    const std::string name = "COM" + std::to_string(n);
+    const std::string name = Label(n);
     // A time-out keeps no reason; one kept now comes from this exchange.
     return why.kind != FailureKind::None
                ? name + ": the exchange failed: " + why.text
@@ -58,6 +70,17 @@ bool OpenNamedPort(int n, std::string &message)
     if (Drv232::OpenPort(static_cast<std::uint8_t>(n)))
         return true;
     message = OpenFailure(n);
+    return false;
+}
+
+bool OpenUrlPort(const std::string &url, std::string &message)
+{
+    urlPort = url;
+    platform::ClearFailure();
+    if (Drv232::OpenNamedPort(url))
+        return true;
+    const platform::FailureReason why = platform::LastFailure();
+    message = why.kind == FailureKind::InUse ? url + " is in use (" + why.text + ")" : url + ": " + why.text;
     return false;
 }
 

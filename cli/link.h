@@ -9,8 +9,14 @@ namespace qmxctl {
 // takes it (0 when there is no such file). The file is never written.
 int StoredPort();
 
+// The number by which the functions below know the port that --port named
+// by its URL, which has no COM number.
+constexpr int kUrlPort = 0x100;
+
 // Opens COMn as the link's port. message says why not.
 bool OpenNamedPort(int n, std::string &message);
+// Opens the port on a serial device server that url names, as kUrlPort.
+bool OpenUrlPort(const std::string &url, std::string &message);
 
 // One exchange of value (Windows-1250 bytes) on the open port n; the reply is
 // then Drv232::ReplyText(). message says why not.

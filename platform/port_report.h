@@ -47,7 +47,12 @@ struct PortStatus {
     FailureReason reason; // why it is not Free
     std::string byId;     // its name in /dev/serial/by-id, for USB adapters
     std::string group;    // the device's group, when that group may open it
+    std::string url;      // a port on a serial device server: its URL
 };
+
+// Fills in a port whose mapping file names url: whether the server answers
+// there and takes a client now (Free), serves another (InUse), or what else.
+void InspectNetworkPort(PortStatus &port, const std::string &url);
 
 // Looks at the port without changing its line settings or taking it.
 PortStatus InspectPort(int number);

@@ -2,6 +2,7 @@
 // settings are touched and no lock is kept, so a listing run beside the
 // window changes nothing for it.
 #include "platform/port_report.h"
+#include "platform/port_url.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -122,6 +123,10 @@ PortStatus InspectPort(int number)
     port.group = GroupThatMayOpen(st);
     // Opening a FIFO or a folder as a port would wait for a writer or fail
     // for a reason that says nothing to a user.
+    if (std::optional<std::string> url = MappedUrl(port.location.path)) {
+        InspectNetworkPort(port, *url);
+        return port;
+    }
     if (!S_ISCHR(st.st_mode)) {
         // What this user may not open is refused first, whatever it is.
         if (::access(path, R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM)) {

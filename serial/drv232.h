@@ -21,6 +21,9 @@ extern std::uint8_t LineMode;              // 1: 9600 8N1; other: 115200 8E1
 extern std::string DisplayText;            // Windows-1250 bytes
 
 bool OpenPort(std::uint8_t n);
+// The same for a port by its name: a COM name, or the URL of a port on a
+// serial device server (rfc2217://HOST:PORT, socket://HOST:PORT).
+bool OpenNamedPort(const std::string &name);
 bool RaiseRts();
 bool ExchangeValue(); // letter "D"
 bool ExchangeWhole(); // letter "C"

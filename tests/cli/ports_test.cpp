@@ -4,6 +4,7 @@
 // may open anything, so the command runs under another user id with no groups.
 #include "platform/serial_device.h"
 #include "tests/cli/child.h"
+#include "tests/support/device_server.h"
 #include "tests/support/displays.h"
 #include "tests/support/temp_dir.h"
 
@@ -113,6 +114,42 @@ TEST(QmxctlPorts, NamesWhatIsNoPortAndAPortsFolderThatIsNone)
         for (const std::string &line : row.lines)
             EXPECT_NE(outcome.out.find(line), std::string::npos) << line << "\n" << outcome.out;
     }
+}
+
+// Ports on a serial device server (ser2net on 127.0.0.1) are listed with
+// their URL and whether the server takes a client, and --port takes a URL.
+TEST(QmxctlPorts, ListsPortsOnADeviceServerAndTakesTheirUrl)
+{
+    TempDir dir;
+    const fs::path ports = dir.path() / "ports";
+    fs::create_directory(ports);
+    auto display = StartDisplay(dir.path(), 1, sim::Behaviour::Normal, "0930");
+    ASSERT_TRUE(display);
+    DeviceServer server(dir.path(), {{display->slavePath(), true}});
+    WriteAll((ports / "COM3").string(), server.url(0) + "\n");
+    WriteAll((ports / "COM4").string(), "socket://127.0.0.1:1\n");
+    WriteAll((ports / "COM5").string(), "rfc2217://127.0.0.1\n");
+    const std::vector<std::string> env{"QMX_PORT_DIR=" + ports.string()};
+
+    const clitest::Outcome listing = clitest::RunChild({QMXCTL_COMMAND, "ports", "--probe", "--json"}, env, "/");
+    ASSERT_EQ(listing.status, 0) << listing.err;
+    const struct {
+        const char *port;
+        std::vector<std::string> fields;
+    } rows[] = {
+        {"COM3", {"\"url\": \"" + server.url(0) + "\"", "\"state\": \"free\"", "\"display\": \"0930\""}},
+        {"COM4", {"\"url\": \"socket://127.0.0.1:1\"", "\"state\": \"unreachable\"", "nothing answers"}},
+        {"COM5", {"\"state\": \"not-a-port\"", "not a port URL"}},
+    };
+    for (const auto &row : rows) {
+        const std::string entry = Entry(listing.out, row.port);
+        for (const std::string &field : row.fields)
+            EXPECT_NE(entry.find(field), std::string::npos) << row.port << " lacks " << field << ": " << entry;
+    }
+
+    const clitest::Outcome read = clitest::RunChild({QMXCTL_COMMAND, "--port", server.url(0), "read"}, env, "/");
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, "0930\n");
 }
 
 } // namespace
