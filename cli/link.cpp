@@ -80,7 +80,7 @@ bool OpenUrlPort(const std::string &url, std::string &message)
     if (Drv232::OpenNamedPort(url))
         return true;
     const platform::FailureReason why = platform::LastFailure();
-    message = why.kind == FailureKind::InUse ? url + " is in use (" + why.text + ")" : url + ": " + why.text;
+    message = why.text.starts_with(url) ? why.text : url + ": " + why.text;
     return false;
 }
 

@@ -68,9 +68,10 @@ DeviceServer::DeviceServer(const std::filesystem::path &folder, std::vector<Line
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         ports_.push_back(FreePort());
         config << "connection: &line" << i << "\n"
-               << "    accepter: " << (lines_[i].rfc2217 ? "telnet(rfc2217),tcp," : "tcp(nodelay),")
+               << "    accepter: " << (lines_[i].rfc2217 ? "telnet(rfc2217),tcp(nodelay)," : "tcp(nodelay),")
                << "127.0.0.1," << ports_[i] << "\n"
-               << "    connector: serialdev," << lines_[i].device << ",9600n81,local\n";
+               << "    connector: serialdev," << lines_[i].device << ",9600n81,local\n"
+               << "    options:\n      chardelay: false\n";
     }
     config.close();
     EXPECT_TRUE(start()) << "ser2net did not come up; see " << (folder_ / "ser2net.log");
