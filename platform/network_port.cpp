@@ -35,13 +35,7 @@ constexpr std::uint8_t SET_BAUDRATE = 1, SET_DATASIZE = 2, SET_PARITY = 3, SET_S
 constexpr std::uint8_t CONTROL_RTS_ON = 11, PURGE_RECEIVE = 1;
 } // namespace telnet
 
-bool ValidLine(const LineSettings &s)
-{
-    return s.BaudRate != 0 && s.ByteSize >= 5 && s.ByteSize <= 8 && s.Parity <= SpaceParity &&
-           s.StopBits <= TwoStopBits;
-}
-
-class NetworkPort final : public SerialConnection {
+class NetworkPort final : public TimedConnection {
 public:
     NetworkPort(std::unique_ptr<TcpSocket> socket, bool rfc2217, std::string where)
         : socket_(std::move(socket)), telnet_(rfc2217), where_(std::move(where))
@@ -98,18 +92,6 @@ public:
         return true;
     }
 
-    bool GetTimeouts(CommTimeouts &timeouts) override
-    {
-        timeouts = timeouts_;
-        return true;
-    }
-
-    bool SetTimeouts(const CommTimeouts &timeouts) override
-    {
-        timeouts_ = timeouts;
-        return true;
-    }
-
     // A server in front of a line without modem signals (a pty) never
     // answers SET-CONTROL, so the answer is not waited for.
     bool RaiseRts() override { return !telnet_ || Command(telnet::SET_CONTROL, {telnet::CONTROL_RTS_ON}); }
@@ -149,8 +131,10 @@ public:
         // queued them; what it has not taken by the write time-out does not
         // count.
         std::size_t pending = socket_->Unacknowledged();
-        while (pending > 0 && (!end || SteadyClock::now() < *end)) {
-            std::this_thread::sleep_for(1ms);
+        // On a near server the acknowledgement takes microseconds; on a far
+        // one the wait grows to a millisecond a look.
+        for (auto pause = 50us; pending > 0 && (!end || SteadyClock::now() < *end); pause = std::min(2 * pause, 1000us)) {
+            std::this_thread::sleep_for(pause);
             pending = socket_->Unacknowledged();
         }
         const std::size_t taken = sent - std::min(sent, pending);
@@ -323,7 +307,6 @@ private:
     const std::unique_ptr<TcpSocket> socket_;
     const bool telnet_;
     const std::string where_; // the URL, for messages
-    CommTimeouts timeouts_;
     LineSettings line_{9600, 8, NoParity, OneStopBit};
     std::vector<std::uint8_t> data_;    // received, not yet read
     std::vector<std::uint8_t> replies_; // Telnet answers not yet sent

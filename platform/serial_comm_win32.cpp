@@ -10,12 +10,6 @@
 namespace platform {
 namespace {
 
-bool ValidLine(const LineSettings &s)
-{
-    return s.BaudRate != 0 && s.ByteSize >= 5 && s.ByteSize <= 8 && s.Parity <= SpaceParity &&
-           s.StopBits <= TwoStopBits;
-}
-
 class CommPort final : public SerialConnection {
 public:
     CommPort(HANDLE handle, bool comm) : handle_(handle), comm_(comm) {}

@@ -33,6 +33,30 @@ public:
     virtual bool Read(std::uint8_t *data, std::size_t size, std::size_t &received) = 0;
 };
 
+// For the ports whose system keeps no time-outs per port (terminals,
+// sockets): the connection keeps them, and its transfers apply them with
+// serial_timing.h.
+class TimedConnection : public SerialConnection {
+public:
+    bool GetTimeouts(CommTimeouts &timeouts) override
+    {
+        timeouts = timeouts_;
+        return true;
+    }
+    bool SetTimeouts(const CommTimeouts &timeouts) override
+    {
+        timeouts_ = timeouts;
+        return true;
+    }
+
+protected:
+    CommTimeouts timeouts_;
+};
+
+// True for line settings a serial port can have: a baud rate, 5 to 8 data
+// bits, a parity and stop bits of those serial_device.h names.
+bool ValidLine(const LineSettings &settings);
+
 // The port at a path of this system (a terminal device, a comm device, or a
 // plain file standing in for one), opened exclusively in raw binary mode;
 // nullptr, with the reason kept, when it cannot be.

@@ -78,6 +78,12 @@ bool Reattach(SerialDevice &device)
 
 } // namespace
 
+bool ValidLine(const LineSettings &s)
+{
+    return s.BaudRate != 0 && s.ByteSize >= 5 && s.ByteSize <= 8 && s.Parity <= SpaceParity &&
+           s.StopBits <= TwoStopBits;
+}
+
 SerialDevice *OpenSerialDevice(const std::string &portName)
 {
     std::unique_ptr<SerialConnection> connection = Connect(portName);

@@ -141,7 +141,7 @@ int QueuedForTheWire(int fd)
     return ::ioctl(fd, TIOCOUTQ, &queued) == 0 ? queued : 0;
 }
 
-class TermiosPort final : public SerialConnection {
+class TermiosPort final : public TimedConnection {
 public:
     TermiosPort(int fd, bool exclusive, bool terminal, bool regularFile, bool pseudoTerminal)
         : fd_(fd), exclusive_(exclusive), terminal_(terminal), regularFile_(regularFile),
@@ -211,18 +211,6 @@ public:
         }
         if (pseudoTerminal_)
             ptyFraming_ = settings;
-        return true;
-    }
-
-    bool GetTimeouts(CommTimeouts &timeouts) override
-    {
-        timeouts = timeouts_;
-        return true;
-    }
-
-    bool SetTimeouts(const CommTimeouts &timeouts) override
-    {
-        timeouts_ = timeouts;
         return true;
     }
 
@@ -321,7 +309,6 @@ private:
     // The byte size and parity last set on a pseudo-terminal, which the
     // kernel forces to 8N and so cannot report back.
     std::optional<LineSettings> ptyFraming_;
-    CommTimeouts timeouts_;
 };
 
 } // namespace

@@ -126,6 +126,7 @@ TEST(QmxctlPorts, ListsPortsOnADeviceServerAndTakesTheirUrl)
     auto display = StartDisplay(dir.path(), 1, sim::Behaviour::Normal, "0930");
     ASSERT_TRUE(display);
     DeviceServer server(dir.path(), {{display->slavePath(), true}});
+    ASSERT_TRUE(server.start()) << "ser2net did not come up; see " << dir.file("ser2net.log");
     WriteAll((ports / "COM3").string(), server.url(0) + "\n");
     WriteAll((ports / "COM4").string(), "socket://127.0.0.1:1\n");
     WriteAll((ports / "COM5").string(), "rfc2217://127.0.0.1\n");

@@ -26,6 +26,7 @@ protected:
         ASSERT_TRUE(served[0] && served[1]);
         server = std::make_unique<DeviceServer>(
             lines.path(), std::vector<DeviceServer::Line>{{served[0]->slavePath(), true}, {served[1]->slavePath(), false}});
+        ASSERT_TRUE(server->start()) << "ser2net did not come up; see " << lines.file("ser2net.log");
     }
     void TearDown() override
     {

@@ -15,16 +15,18 @@ public:
         std::string device; // the pty the display's emulator made
         bool rfc2217;       // false: raw TCP (with nodelay)
     };
-    // Starts ser2net with one TCP port per line, each on a free port of
-    // 127.0.0.1; the test fails when it does not come up.
+    // Writes ser2net's configuration into folder, one TCP port per line,
+    // each on a free port of 127.0.0.1; start() starts it.
     DeviceServer(const std::filesystem::path &folder, std::vector<Line> lines);
     ~DeviceServer();
 
     // rfc2217://127.0.0.1:P or socket://127.0.0.1:P for line i.
     std::string url(std::size_t i) const;
-    // As an administrator restarting it: the ports go, and come back.
-    void stop();
+    // Starts ser2net and waits until it listens on every port; false when it
+    // does not come up (its output is in folder/ser2net.log).
     bool start();
+    // As an administrator stopping it: the ports go.
+    void stop();
 
 private:
     std::filesystem::path folder_;
