@@ -1,5 +1,8 @@
 #include "cli/arguments.h"
 
+#include "cli/value_text.h"
+#include "platform/port_url.h"
+
 #include <charconv>
 
 namespace qmxctl {
@@ -56,21 +59,29 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
             } else {
                 value = arg.substr(7);
             }
+            if (platform::LooksLikeUrl(value)) {
+                if (!platform::ParsePortUrl(value))
+                    return Error(Quoted(value) + " is no port URL (rfc2217://HOST:PORT or socket://HOST:PORT)");
+                a.portUrl = value;
+                continue;
+            }
             a.port = PortArgument(value);
             if (!a.port)
-                return Error("\"" + value + "\" is no port name (COM1 to COM255)");
+                return Error(Quoted(value) + " is no port name (COM1 to COM255)");
         } else if (arg == "--whole") {
             a.whole = true;
         } else if (arg == "--require-sync") {
             a.requireSync = true;
         } else if (arg == "--realtime") {
             a.realtime = true;
+        } else if (arg == "--allow-empty") {
+            a.allowEmpty = true;
         } else if (arg == "--probe") {
             a.probe = true;
         } else if (arg == "--json") {
             a.json = true;
         } else {
-            return Error("unknown option " + arg);
+            return Error("unknown option " + Shortened(arg));
         }
     }
 
@@ -89,20 +100,27 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
     } else if (command == "ports") {
         a.action = Action::Ports;
     } else {
-        return Error("unknown command \"" + command + "\"");
+        return Error("unknown command " + Quoted(command));
     }
     if (words.size() != operands + 1)
         return Error(operands ? command + " takes one argument" : command + " takes no argument");
 
-    if (a.action == Action::Write)
+    if (a.action == Action::Write) {
         a.value = words[1];
+        // An unset variable in a script would otherwise blank the display
+        // without a word.
+        if (a.value.empty() && !a.allowEmpty)
+            return Error("write: the value is empty; an empty value blanks the display, which --allow-empty asks for");
+    }
+    if (a.allowEmpty && a.action != Action::Write)
+        return Error("--allow-empty goes with write");
     if (a.action == Action::Clock) {
         if (words[1] == "hh:mm")
             a.clock = ClockMode::HoursMinutes;
         else if (words[1] == "mm:ss")
             a.clock = ClockMode::MinutesSeconds;
         else
-            return Error("clock shows hh:mm or mm:ss, not \"" + words[1] + "\"");
+            return Error("clock shows hh:mm or mm:ss, not " + Quoted(words[1]));
     }
     if (a.whole && a.action != Action::Write && a.action != Action::Clock)
         return Error("--whole goes with write and clock");
@@ -110,7 +128,7 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
         return Error(std::string(a.requireSync ? "--require-sync" : "--realtime") + " goes with clock");
     if ((a.probe || a.json) && a.action != Action::Ports)
         return Error(std::string(a.probe ? "--probe" : "--json") + " goes with ports");
-    if (a.port && a.action == Action::Ports)
+    if ((a.port || a.portUrl) && a.action == Action::Ports)
         return Error("ports lists every port; --port does not go with it");
     return {a, {}};
 }
@@ -118,17 +136,22 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
 std::string UsageText()
 {
     return "Usage:\n"
-           "  qmxctl [--port COMn] [--whole] write VALUE   send a value, print the display's reply\n"
+           "  qmxctl [--port COMn] [--whole] [--allow-empty] write VALUE\n"
+           "                                               send a value, print the display's reply\n"
            "  qmxctl [--port COMn] read                    print the four characters the display holds\n"
            "  qmxctl [--port COMn] [--whole] [--require-sync] [--realtime] clock hh:mm|mm:ss\n"
            "                                               show the PC's time until Ctrl-C\n"
            "  qmxctl ports [--probe] [--json]              list COM1 to COM29 and who may open them\n"
            "  qmxctl --help | --version\n"
            "\n"
+           "--port also takes the URL of a port on a serial device server:\n"
+           "rfc2217://HOST:PORT (RFC 2217) or socket://HOST:PORT (raw TCP).\n"
            "Without --port the display is searched for as the window does, from the port\n"
            "stored in Parametry.par of the current folder (COM3 when there is none).\n"
            "A value has up to four characters, sent as Windows-1250 bytes; shorter ones\n"
-           "are completed with zero bytes. --whole sends with the letter C instead of D.\n"
+           "are completed with zero bytes. An empty value (four zero bytes, a blank\n"
+           "display) is refused unless --allow-empty is given. --whole sends with the\n"
+           "letter C instead of D.\n"
            "clock --require-sync shows ---- while the PC clock is not synchronised;\n"
            "--realtime asks for real-time scheduling, where the system permits it.\n"
            "Exit status: 0 done, 1 no display answered or an exchange failed, 2 usage.\n";

@@ -12,8 +12,10 @@ enum class ClockMode { HoursMinutes, MinutesSeconds };
 struct Arguments {
     Action action = Action::Help;
     std::optional<int> port; // --port COMn; none: search as the window does
+    std::optional<std::string> portUrl; // --port rfc2217://HOST:PORT or socket://HOST:PORT
     bool whole = false;      // --whole: letter C instead of D
     std::string value;       // write: the text as typed (UTF-8)
+    bool allowEmpty = false; // --allow-empty: write may send an empty value
     ClockMode clock = ClockMode::MinutesSeconds;
     bool requireSync = false; // clock --require-sync: "----" while the PC clock is not synchronised
     bool realtime = false;    // clock --realtime: real-time scheduling where permitted

@@ -2,12 +2,21 @@
 
 #include "platform/failure.h"
 #include "platform/port_report.h"
+#include "platform/port_url.h"
 #include "serial/drv232.h"
-
-#include <cerrno>
 
 namespace qmxctl {
 namespace {
+
+using platform::FailureKind;
+
+std::string urlPort; // what kUrlPort stands for
+
+// How messages name port n.
+std::string Label(int n)
+{
+    return n == kUrlPort ? urlPort : "COM" + std::to_string(n);
+}
 
 std::string PathOf(int n)
 {
@@ -19,44 +28,40 @@ std::string OpenFailure(int n)
 {
     const std::string name = "COM" + std::to_string(n);
     const platform::FailureReason why = platform::LastFailure();
-    switch (why.code) {
-    case EBUSY:
+    switch (why.kind) {
+    case FailureKind::InUse:
         return name + " is in use (another program holds it)";
-    case ENOENT:
+    case FailureKind::Missing:
+        // A port on a device server: the system's words say what did not answer.
+        if (platform::MappedUrl(PathOf(n)))
+            return name + ": " + why.text + " (" + PathOf(n) + ")";
         return name + ": no such port (" + PathOf(n) + ")";
-    case EACCES:
-    case EPERM:
+    case FailureKind::Refused:
         if (std::string advice = platform::PermissionAdvice(platform::InspectPort(n)); !advice.empty())
             return advice;
+        break;
+    default:
         break;
     }
     return name + ": " + why.text + " (" + PathOf(n) + ")";
 }
 
-// No device behind the name: not worth a line when the search lists what it met.
-bool Absent(int code)
+std::string ExchangeFailure(int n)
 {
-    return code == ENOENT || code == ENXIO || code == ENODEV || code == EIO;
+    const platform::FailureReason why = platform::LastFailure();
+    const std::string name = Label(n);
+    // A time-out keeps no reason; one kept now comes from this exchange.
+    return why.kind != FailureKind::None
+               ? name + ": the exchange failed: " + why.text
+               : name + ": the display did not answer (no well-formed reply within 1.06 s)";
 }
 
 } // namespace
 
-std::vector<int> SearchOrder(int storedPort)
-{
-    int n = storedPort;
-    std::vector<int> order;
-    for (int tries = 0; tries < 29; ++tries) {
-        n = n == 1 ? 29 : n - 1;
-        order.push_back(n);
-    }
-    return order;
-}
-
 int StoredPort()
 {
     Drv232::ParameterRecord = {};
-    const int port = Drv232::LoadParameters() ? Drv232::ParameterRecord.Port : 0;
-    return port >= 1 && port <= 29 ? port : 3;
+    return Drv232::LoadParameters() ? Drv232::ParameterRecord.Port : 0;
 }
 
 bool OpenNamedPort(int n, std::string &message)
@@ -68,35 +73,45 @@ bool OpenNamedPort(int n, std::string &message)
     return false;
 }
 
+bool OpenUrlPort(const std::string &url, std::string &message)
+{
+    urlPort = url;
+    platform::ClearFailure();
+    if (Drv232::OpenNamedPort(url))
+        return true;
+    const platform::FailureReason why = platform::LastFailure();
+    message = why.text.starts_with(url) ? why.text : url + ": " + why.text;
+    return false;
+}
+
 bool ExchangeOn(int n, const std::string &value, bool whole, std::string &message)
 {
     Drv232::DisplayText = value;
-    // A time-out keeps no reason; one kept now comes from this exchange.
     platform::ClearFailure();
     if (whole ? Drv232::ExchangeWhole() : Drv232::ExchangeValue())
         return true;
-    const platform::FailureReason why = platform::LastFailure();
-    const std::string name = "COM" + std::to_string(n);
-    message = why.code ? name + ": the exchange failed: " + why.text
-                       : name + ": the display did not answer (no well-formed reply within 1.06 s)";
+    message = ExchangeFailure(n);
     return false;
 }
 
 int FindDisplay(std::string &message)
 {
     std::string met;
-    for (int n : SearchOrder(StoredPort())) {
-        std::string why;
-        if (OpenNamedPort(n, why)) {
-            if (ExchangeOn(n, "???", false, why))
-                return n;
-        } else if (Absent(platform::LastFailure().code)) {
-            continue;
-        }
-        met += "\n  " + why;
-    }
+    Drv232::DisplayText = "???";
+    const int found = Drv232::SearchDisplay(StoredPort(), [&](std::uint8_t n, bool opened) {
+        // No device behind the name: not worth a line.
+        const FailureKind kind = platform::LastFailure().kind;
+        if (!opened && (kind == FailureKind::Missing || kind == FailureKind::Gone))
+            return;
+        met += "\n  " + (opened ? ExchangeFailure(n) : OpenFailure(n));
+    });
+    if (found)
+        return found;
     Drv232::ClosePort();
-    message = "no display answered on COM1 to COM29" + met;
+    message = "no display answered on COM1 to COM29";
+    if (std::string problem = platform::PortFolderProblem(); !problem.empty())
+        message += ": " + problem;
+    message += met;
     return 0;
 }
 

@@ -2,20 +2,21 @@
 // qmxctl's way to the display: the link's own port, search and exchange, with
 // the reason of each failure put into words.
 #include <string>
-#include <vector>
 
 namespace qmxctl {
 
-// The ports the search tries, in order: from the stored port minus one
-// downwards, wrapping from 1 to 29, ending with the stored port itself.
-std::vector<int> SearchOrder(int storedPort);
-
-// The port stored in "Parametry.par" of the working folder; 3 when there is
-// no such file or it names no port from 1 to 29. The file is never written.
+// The port stored in "Parametry.par" of the working folder, as the search
+// takes it (0 when there is no such file). The file is never written.
 int StoredPort();
+
+// The number by which the functions below know the port that --port named
+// by its URL, which has no COM number.
+constexpr int kUrlPort = 0x100;
 
 // Opens COMn as the link's port. message says why not.
 bool OpenNamedPort(int n, std::string &message);
+// Opens the port on a serial device server that url names, as kUrlPort.
+bool OpenUrlPort(const std::string &url, std::string &message);
 
 // One exchange of value (Windows-1250 bytes) on the open port n; the reply is
 // then Drv232::ReplyText(). message says why not.

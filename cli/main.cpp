@@ -34,6 +34,8 @@ void PrintReply()
 // leaves the display's value in the reply).
 int Connect(const Arguments &a, std::string &message)
 {
+    if (a.portUrl)
+        return OpenUrlPort(*a.portUrl, message) ? kUrlPort : 0;
     if (!a.port)
         return FindDisplay(message);
     return OpenNamedPort(*a.port, message) ? *a.port : 0;
@@ -74,7 +76,7 @@ int Run(const Arguments &a)
 
     switch (a.action) {
     case Action::Read:
-        if (a.port && !ExchangeOn(port, "???", false, message))
+        if ((a.port || a.portUrl) && !ExchangeOn(port, "???", false, message))
             return Fail(message);
         PrintReply();
         return kDone;

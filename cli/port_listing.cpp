@@ -31,9 +31,17 @@ const char *AccessName(PortAccess access)
     case PortAccess::Refused: return "refused";
     case PortAccess::InUse: return "in-use";
     case PortAccess::Free: return "free";
+    case PortAccess::NotAPort: return "not-a-port";
     case PortAccess::Failed: return "failed";
     }
     return "";
+}
+
+// A port on a device server that nothing answers for is not missing but
+// out of reach.
+const char *StateName(const platform::PortStatus &s)
+{
+    return !s.url.empty() && s.access == PortAccess::Missing ? "unreachable" : AccessName(s.access);
 }
 
 bool Exists(PortAccess a) { return a != PortAccess::Missing && a != PortAccess::Dangling; }
@@ -83,14 +91,17 @@ std::vector<ListedPort> ListPorts(bool probe)
 
 std::string PortsText(const std::vector<ListedPort> &ports)
 {
-    std::string out;
+    // Not one port but all of them: said once, before them.
+    std::string out = platform::PortFolderProblem();
+    if (!out.empty())
+        out += "; no COM name leads anywhere\n";
     for (const ListedPort &port : ports) {
         const platform::PortStatus &s = port.status;
         out += s.name + "  " + s.location.path;
         if (!s.device.empty() && s.device != s.location.path)
             out += " -> " + s.device;
-        out += std::string("  (") + RuleName(s.location.rule) + ")  " + AccessName(s.access);
-        if (s.access != PortAccess::Free && s.access != PortAccess::Missing)
+        out += std::string("  (") + RuleName(s.location.rule) + ")  " + StateName(s);
+        if (s.access != PortAccess::Free && (s.access != PortAccess::Missing || !s.url.empty()))
             out += ": " + s.reason.text;
         if (!s.byId.empty())
             out += "  by-id " + s.byId;
@@ -110,11 +121,12 @@ std::string PortsJson(const std::vector<ListedPort> &ports)
         const platform::PortStatus &s = ports[i].status;
         out += "  {\"port\": " + Json(s.name) + ", \"path\": " + Json(s.location.path) +
                ", \"rule\": " + Json(std::string(RuleName(s.location.rule))) +
-               ", \"device\": " + Json(s.device) + ", \"state\": " + Json(std::string(AccessName(s.access))) +
+               ", \"device\": " + Json(s.device) + ", \"state\": " + Json(std::string(StateName(s))) +
                ", \"exists\": " + JsonBool(Exists(s.access)) + ", \"may_open\": " + JsonBool(MayOpen(s.access)) +
                ", \"in_use\": " + JsonBool(s.access == PortAccess::InUse) +
                ", \"reason\": " + Json(s.access == PortAccess::Free ? std::string() : s.reason.text) +
-               ", \"by_id\": " + Json(s.byId) + ", \"hint\": " + Json(platform::PermissionAdvice(s));
+               ", \"by_id\": " + Json(s.byId) + ", \"url\": " + Json(s.url) +
+               ", \"hint\": " + Json(platform::PermissionAdvice(s));
         if (ports[i].probed)
             out += ", \"display\": " + (ports[i].display ? Json(*ports[i].display) : std::string("null"));
         out += i + 1 < ports.size() ? "},\n" : "}\n";

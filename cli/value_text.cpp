@@ -8,7 +8,7 @@ namespace qmxctl {
 
 std::optional<std::string> ValueBytes(std::string_view utf8, std::string &error)
 {
-    const std::string quoted = "\"" + std::string(utf8) + "\"";
+    const std::string quoted = Quoted(utf8);
     char32_t unmapped = 0;
     std::optional<std::string> bytes = platform::Utf8ToCp1250(utf8, &unmapped);
     if (!bytes) {
@@ -28,6 +28,23 @@ std::optional<std::string> ValueBytes(std::string_view utf8, std::string &error)
         return std::nullopt;
     }
     return bytes;
+}
+
+std::string Shortened(std::string_view utf8)
+{
+    constexpr std::size_t kShown = 20;
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        // Each character begins with a byte that is no UTF-8 continuation.
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80 && characters++ == kShown)
+            return std::string(utf8.substr(0, i)) + "...";
+    }
+    return std::string(utf8);
+}
+
+std::string Quoted(std::string_view utf8)
+{
+    return "\"" + Shortened(utf8) + "\"";
 }
 
 } // namespace qmxctl

@@ -11,4 +11,10 @@ namespace qmxctl {
 // no Windows-1250 byte, is refused with the reason in error.
 std::optional<std::string> ValueBytes(std::string_view utf8, std::string &error);
 
+// A text from the command line as a message shows it: cut after its first 20
+// characters (with "..." after it), so that a refused argument of any length
+// makes a short message; Quoted puts it in double quotes.
+std::string Shortened(std::string_view utf8);
+std::string Quoted(std::string_view utf8);
+
 } // namespace qmxctl

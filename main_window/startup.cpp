@@ -65,27 +65,20 @@ void TForm1::FormActivate(gui::TObject *) {
 
     NewReplyBuffer();
 
-    bool found = false;
-    int tries = 29;
     DisplayText = "???";
     Running = false;
 
     // The port from the settings is tried last: p-1 ... 1, 29 ... p.
-    while (!found && tries > 0) {
-        n = static_cast<std::uint8_t>(n - 1);
-        if (n == 0)
-            n = 29;
-        if (OpenPort(n) && ExchangeValue()) {
-            SetStatus(0, U("Připojen displej na portu COM") + QString::number(n));
-            SetStatus(1, U("Displej: ") + gui::FromCp1250(ReplyText()));
-            found = true;
-            DisplayText = ReplyText();
-            if (DisplayText == "MMMM")
-                DisplayText = "----";
-            Edit2->SetText(gui::FromCp1250(DisplayText.substr(0, 2)));
-            Edit3->SetText(gui::FromCp1250(DisplayText.substr(2, 2)));
-        }
-        --tries;
+    n = SearchDisplay(n);
+    const bool found = n != 0;
+    if (found) {
+        SetStatus(0, U("Připojen displej na portu COM") + QString::number(n));
+        SetStatus(1, U("Displej: ") + gui::FromCp1250(ReplyText()));
+        DisplayText = ReplyText();
+        if (DisplayText == "MMMM")
+            DisplayText = "----";
+        Edit2->SetText(gui::FromCp1250(DisplayText.substr(0, 2)));
+        Edit3->SetText(gui::FromCp1250(DisplayText.substr(2, 2)));
     }
 
     if (found) {

@@ -20,8 +20,18 @@ void ClearFailure()
 
 void KeepFailure(int code, std::string text)
 {
+    KeepFailure(KindOfError(code), code, std::move(text));
+}
+
+void KeepFailure(FailureKind kind, int code, std::string text)
+{
     // system_category speaks errno on POSIX and GetLastError() on Windows.
-    lastFailure = {code, text.empty() ? std::system_category().message(code) : std::move(text)};
+    lastFailure = {kind, code, text.empty() ? std::system_category().message(code) : std::move(text)};
+}
+
+void KeepFailure(FailureKind kind, std::string text)
+{
+    KeepFailure(kind, CodeOfKind(kind), std::move(text));
 }
 
 } // namespace platform

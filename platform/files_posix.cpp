@@ -4,6 +4,7 @@
 #include "platform/readable_file.h"
 
 #include "platform/failure.h"
+#include "platform/linux_only.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -17,7 +18,6 @@
 #include <charconv>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string_view>
 
@@ -92,19 +92,6 @@ bool WriteAll(int fd, const std::uint8_t *data, std::size_t size)
         size -= std::size_t(n);
     }
     return true;
-}
-
-// umask() can only be read by setting it, which races with other threads
-// creating files; the kernel reports it in /proc since Linux 4.7.
-mode_t CurrentUmask()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("Umask:", 0) == 0)
-            return mode_t(std::stoul(line.substr(6), nullptr, 8));
-    }
-    return 022;
 }
 
 std::string FolderOf(const std::string &path)

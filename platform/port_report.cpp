@@ -1,7 +1,35 @@
 // The listing of every port the window's search tries, on every system.
 #include "platform/port_report.h"
 
+#include "platform/serial_device.h"
+
 namespace platform {
+
+PortAccess AccessAfter(FailureKind kind)
+{
+    switch (kind) {
+    case FailureKind::Missing: return PortAccess::Missing;
+    case FailureKind::Refused: return PortAccess::Refused;
+    case FailureKind::InUse: return PortAccess::InUse;
+    case FailureKind::NotAPort: return PortAccess::NotAPort;
+    default: return PortAccess::Failed;
+    }
+}
+
+void InspectNetworkPort(PortStatus &port, const std::string &url)
+{
+    port.url = url;
+    port.device = url;
+    // A connection is the only way to ask a server; it is closed at once.
+    ClearFailure();
+    if (SerialDevice *device = OpenSerialDevice(url)) {
+        CloseSerialDevice(device);
+        port.access = PortAccess::Free;
+        return;
+    }
+    port.reason = LastFailure();
+    port.access = AccessAfter(port.reason.kind);
+}
 
 std::vector<PortStatus> InspectPorts()
 {

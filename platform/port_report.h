@@ -36,8 +36,12 @@ enum class PortAccess {
     Refused,  // exists, but this user may not open it
     InUse,    // another program holds it
     Free,     // this user could open it now
+    NotAPort, // a plain file, a FIFO, a folder or a device that is no terminal
     Failed,   // exists, but opening fails for another reason
 };
+
+// The access a failure of that kind leaves.
+PortAccess AccessAfter(FailureKind kind);
 
 struct PortStatus {
     int number = 0;       // n of COMn
@@ -48,10 +52,19 @@ struct PortStatus {
     FailureReason reason; // why it is not Free
     std::string byId;     // its name in /dev/serial/by-id, for USB adapters
     std::string group;    // the device's group, when that group may open it
+    std::string url;      // a port on a serial device server: its URL
 };
+
+// Fills in a port whose mapping file names url: whether the server answers
+// there and takes a client now (Free), serves another (InUse), or what else.
+void InspectNetworkPort(PortStatus &port, const std::string &url);
 
 // Looks at the port without changing its line settings or taking it.
 PortStatus InspectPort(int number);
+// Why the ports folder that QMX_PORT_DIR names holds no port (it does not
+// exist, or is no folder); empty when it can hold ports or none is named.
+std::string PortFolderProblem();
+
 // COM1 to COM29, the ports the window's search tries.
 std::vector<PortStatus> InspectPorts();
 

@@ -2,6 +2,7 @@
 // settings are touched and no lock is kept, so a listing run beside the
 // window changes nothing for it.
 #include "platform/port_report.h"
+#include "platform/port_url.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -20,7 +21,26 @@ namespace {
 
 FailureReason Reason(int code)
 {
-    return {code, std::system_category().message(code)};
+    return {KindOfError(code), code, std::system_category().message(code)};
+}
+
+FailureReason NoPort(const char *what)
+{
+    return {FailureKind::NotAPort, ENOTTY, std::string(what) + ", not a serial port"};
+}
+
+// What a name that is no character device leads to.
+const char *NoDeviceWhat(const struct stat &st)
+{
+    if (S_ISREG(st.st_mode))
+        return "a regular file";
+    if (S_ISFIFO(st.st_mode))
+        return "a FIFO";
+    if (S_ISDIR(st.st_mode))
+        return "a folder";
+    if (S_ISSOCK(st.st_mode))
+        return "a socket";
+    return "no device";
 }
 
 std::string RealPath(const std::string &path)
@@ -54,17 +74,17 @@ void TryOpen(PortStatus &port)
 {
     const int fd = ::open(port.location.path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        // EBUSY: another program set TIOCEXCL.
         port.reason = Reason(errno);
-        if (errno == EACCES || errno == EPERM)
-            port.access = PortAccess::Refused;
-        else if (errno == EBUSY) // another program set TIOCEXCL
-            port.access = PortAccess::InUse;
-        else
-            port.access = PortAccess::Failed;
+        port.access = AccessAfter(port.reason.kind);
         return;
     }
-    // The window and qmxctl lock their port; TIOCEXCL does not stop root.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (::isatty(fd) != 1) {
+        // /dev/null, /dev/zero and their kind open as well as a port does.
+        port.access = PortAccess::NotAPort;
+        port.reason = NoPort("a device that is no terminal");
+    } else if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        // The window and qmxctl lock their port; TIOCEXCL does not stop root.
         port.access = PortAccess::InUse;
         port.reason = Reason(EBUSY);
     } else {
@@ -87,6 +107,10 @@ PortStatus InspectPort(int number)
     struct stat st;
     if (::lstat(path, &st) != 0) {
         port.reason = Reason(errno);
+        // Not one name but the folder is missing: say so, for every port.
+        if (port.location.rule == PortRule::PortFolder)
+            if (std::string problem = PortFolderProblem(); !problem.empty())
+                port.reason.text = problem;
         return port;
     }
     if (::stat(path, &st) != 0) {
@@ -97,8 +121,38 @@ PortStatus InspectPort(int number)
     port.device = RealPath(port.location.path);
     port.byId = ByIdName(port.device);
     port.group = GroupThatMayOpen(st);
+    // Opening a FIFO or a folder as a port would wait for a writer or fail
+    // for a reason that says nothing to a user.
+    if (std::optional<std::string> url = MappedUrl(port.location.path)) {
+        InspectNetworkPort(port, *url);
+        return port;
+    }
+    if (!S_ISCHR(st.st_mode)) {
+        // What this user may not open is refused first, whatever it is.
+        if (::access(path, R_OK | W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
+            port.reason = Reason(errno);
+            port.access = PortAccess::Refused;
+        } else {
+            port.access = PortAccess::NotAPort;
+            port.reason = NoPort(NoDeviceWhat(st));
+        }
+        return port;
+    }
     TryOpen(port);
     return port;
+}
+
+std::string PortFolderProblem()
+{
+    const char *folder = std::getenv("QMX_PORT_DIR");
+    if (!folder || !*folder)
+        return {};
+    struct stat st;
+    if (::stat(folder, &st) != 0)
+        return std::string("the ports folder QMX_PORT_DIR (") + folder + ") does not exist";
+    if (!S_ISDIR(st.st_mode))
+        return std::string("the ports folder QMX_PORT_DIR (") + folder + ") is no folder";
+    return {};
 }
 
 std::string PermissionAdvice(const PortStatus &port)

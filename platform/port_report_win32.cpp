@@ -16,33 +16,28 @@ PortStatus InspectPort(int number)
 
     const HANDLE handle = ::CreateFileW(Widen(port.location.path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                         nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(handle);
-        port.device = port.location.path;
-        port.access = PortAccess::Free;
+    if (handle == INVALID_HANDLE_VALUE) {
+        Win32Failure();
+        port.reason = LastFailure();
+        port.access = AccessAfter(port.reason.kind);
+        if (port.access != PortAccess::Missing)
+            port.device = port.location.path;
         return port;
     }
-    const DWORD error = ::GetLastError();
-    Win32Failure(error);
-    port.reason = LastFailure();
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        port.access = PortAccess::Missing;
-        break;
-    // A comm port that another program holds answers "access denied".
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-        port.device = port.location.path;
-        port.access = PortAccess::InUse;
-        break;
-    default:
-        port.device = port.location.path;
-        port.access = PortAccess::Failed;
-        break;
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (::GetCommState(handle, &dcb)) {
+        port.access = PortAccess::Free;
+    } else {
+        port.access = PortAccess::NotAPort;
+        port.reason = {FailureKind::NotAPort, int(::GetLastError()), "not a comm device"};
     }
+    ::CloseHandle(handle);
+    port.device = port.location.path;
     return port;
 }
+
+std::string PortFolderProblem() { return {}; }
 
 // Windows gives a COM port to every user who logs on; what refuses one is
 // another program holding it.

@@ -1,10 +1,66 @@
 #include "platform/win32_failure.h"
 
-#include "platform/failure.h"
-
 namespace platform {
 
-bool Win32Failure(DWORD code)
+FailureKind KindOfError(int code)
+{
+    switch (DWORD(code)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_BAD_UNIT:
+        return FailureKind::Missing;
+    case ERROR_PRIVILEGE_NOT_HELD:
+        return FailureKind::Refused;
+    // Windows gives a comm port to every user who logs on; what denies one
+    // is another program holding it.
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+        return FailureKind::InUse;
+    case ERROR_NOT_READY:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+        return FailureKind::Gone;
+    case ERROR_SEM_TIMEOUT:
+    case ERROR_TIMEOUT:
+    case WAIT_TIMEOUT:
+        return FailureKind::TimedOut;
+    case ERROR_INVALID_FUNCTION:
+    case ERROR_NOT_SUPPORTED:
+        return FailureKind::NotAPort;
+    default:
+        return FailureKind::Other;
+    }
+}
+
+int CodeOfKind(FailureKind kind)
+{
+    // In the order of FailureKind: None, Missing, Refused, InUse, Gone,
+    // TimedOut, NotAPort, Other.
+    constexpr int codes[] = {0, ERROR_FILE_NOT_FOUND, ERROR_PRIVILEGE_NOT_HELD, ERROR_ACCESS_DENIED,
+                             ERROR_DEVICE_NOT_CONNECTED, ERROR_SEM_TIMEOUT, ERROR_INVALID_FUNCTION,
+                             ERROR_INVALID_PARAMETER};
+    static_assert(sizeof codes / sizeof *codes == static_cast<int>(FailureKind::Other) + 1);
+    return codes[static_cast<int>(kind)];
+}
+
+FailureKind KindOfTransferError(DWORD code)
+{
+    switch (code) {
+    case ERROR_NOT_READY:
+    case ERROR_ACCESS_DENIED:
+    case ERROR_BAD_COMMAND:
+    case ERROR_GEN_FAILURE:
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+        return FailureKind::Gone;
+    default:
+        return KindOfError(int(code));
+    }
+}
+
+std::string Win32Text(DWORD code)
 {
     wchar_t *text = nullptr;
     const DWORD length = ::FormatMessageW(
@@ -19,7 +75,12 @@ bool Win32Failure(DWORD code)
             utf8.pop_back();
     }
     ::LocalFree(text);
-    KeepFailure(int(code), utf8.empty() ? "Windows error " + std::to_string(code) : utf8);
+    return utf8.empty() ? "Windows error " + std::to_string(code) : utf8;
+}
+
+bool Win32Failure(DWORD code)
+{
+    KeepFailure(int(code), Win32Text(code));
     return false;
 }
 

@@ -8,7 +8,9 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace Drv232 {
 
@@ -19,6 +21,9 @@ extern std::uint8_t LineMode;              // 1: 9600 8N1; other: 115200 8E1
 extern std::string DisplayText;            // Windows-1250 bytes
 
 bool OpenPort(std::uint8_t n);
+// The same for a port by its name: a COM name, or the URL of a port on a
+// serial device server (rfc2217://HOST:PORT, socket://HOST:PORT).
+bool OpenNamedPort(const std::string &name);
 bool RaiseRts();
 bool ExchangeValue(); // letter "D"
 bool ExchangeWhole(); // letter "C"
@@ -37,6 +42,20 @@ std::string ReplyText();
 
 // Closes the port (for tests and for the end of the program).
 void ClosePort();
+
+// --- the search for the display -----------------------------------------------
+
+// The ports the search tries, in order: from the stored port minus one
+// downwards, wrapping from 1 to 29, ending with the stored port itself; a
+// stored port that is none of 1 to 29 (or none stored: 0) counts as COM3.
+std::vector<std::uint8_t> SearchOrder(int storedPort);
+
+// Tries each port of SearchOrder with an exchange of DisplayText (the read
+// value "???"), and stops at the first port that answers, which stays open
+// with its reply in ReplyBuffer. missed(n, opened) hears of each port tried
+// in vain, with the reason kept (platform/failure.h). 0 when none answered;
+// the last port tried may then stay open.
+std::uint8_t SearchDisplay(int storedPort, const std::function<void(std::uint8_t n, bool opened)> &missed = {});
 
 // --- the digit frame ---------------------------------------------------------
 

@@ -52,11 +52,13 @@ std::string PortName(std::uint8_t n) {
     return n > 9 ? "\\\\.\\" + name : name;
 }
 
-bool OpenPort(std::uint8_t n) {
+bool OpenPort(std::uint8_t n) { return OpenNamedPort(PortName(n)); }
+
+bool OpenNamedPort(const std::string &name) {
     // The port being replaced is closed, so that the search at start leaves
     // no other device's port locked.
     ClosePort();
-    PortHandle = platform::OpenSerialDevice(PortName(n));
+    PortHandle = platform::OpenSerialDevice(name);
     if (!PortHandle)
         return false;
 

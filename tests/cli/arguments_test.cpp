@@ -27,12 +27,21 @@ TEST(QmxctlArguments, TakesCommandsAndOptionsInAnyOrderAndRefusesTheRest)
         {{"--port", "COM3", "ports"}, "--port does not go with it"},
         {{"--require-sync", "read"}, "--require-sync goes with clock"},
         {{"write", "----"}, "unknown option ----"},
+        // An unset variable in a script must not blank the display unasked.
+        {{"write", ""}, "--allow-empty"},
+        {{"--allow-empty", "write", ""}, nullptr, Action::Write},
+        {{"--allow-empty", "read"}, "--allow-empty goes with write"},
+        // A refused argument of any length is quoted short.
+        {{"--port", std::string(4000, '7'), "read"}, "\"77777777777777777777...\" is no port name"},
+        {{"clock", "Č" + std::string(4000, 'x')}, "not \"Čxxxxxxxxxxxxxxxxxxx...\""},
+        {{std::string(4000, 'w')}, "unknown command \"wwwwwwwwwwwwwwwwwwww...\""},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));
         const qmxctl::ParsedArguments parsed = qmxctl::ParseArguments(row.args);
         if (row.error) {
             EXPECT_NE(parsed.error.find(row.error), std::string::npos) << parsed.error;
+            EXPECT_LT(parsed.error.size(), 120u);
             continue;
         }
         EXPECT_EQ(parsed.error, "");

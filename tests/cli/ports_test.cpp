@@ -6,11 +6,13 @@
 // owner may enter (a home of mode 0700).
 #include "platform/serial_device.h"
 #include "tests/cli/child.h"
+#include "tests/support/device_server.h"
 #include "tests/support/displays.h"
 #include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,6 +90,77 @@ TEST(QmxctlPorts, TellsAnOrdinaryUserWhatStandsBehindEachName)
         for (const std::string &field : row.fields)
             EXPECT_NE(entry.find(field), std::string::npos) << row.port << " lacks " << field << ": " << entry;
     }
+}
+
+// What opens as well as a port does, or is not even a device, is named for
+// what it is; and a ports folder that is missing is named as the cause.
+TEST(QmxctlPorts, NamesWhatIsNoPortAndAPortsFolderThatIsNone)
+{
+    TempDir dir;
+    const fs::path ports = dir.path() / "ports";
+    fs::create_directory(ports);
+    fs::create_symlink("/dev/null", ports / "COM1");
+    WriteAll((ports / "COM2").string(), "");
+    ASSERT_EQ(::mkfifo((ports / "COM3").c_str(), 0600), 0);
+    WriteAll(dir.file("file"), "");
+
+    const struct {
+        fs::path folder;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {ports,
+         {"COM1  " + (ports / "COM1").string() + " -> /dev/null  (port-dir)  not-a-port: a device that is no terminal",
+          "COM2  " + (ports / "COM2").string() + "  (port-dir)  not-a-port: a regular file, not a serial port",
+          "COM3  " + (ports / "COM3").string() + "  (port-dir)  not-a-port: a FIFO, not a serial port"}},
+        {dir.path() / "none",
+         {"the ports folder QMX_PORT_DIR (" + (dir.path() / "none").string() + ") does not exist"}},
+        {dir.file("file"), {"the ports folder QMX_PORT_DIR (" + dir.file("file") + ") is no folder"}},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.folder);
+        const clitest::Outcome outcome =
+            clitest::RunChild({QMXCTL_COMMAND, "ports"}, {"QMX_PORT_DIR=" + row.folder.string()}, "/");
+        EXPECT_EQ(outcome.status, 0) << outcome.err;
+        for (const std::string &line : row.lines)
+            EXPECT_NE(outcome.out.find(line), std::string::npos) << line << "\n" << outcome.out;
+    }
+}
+
+// Ports on a serial device server (ser2net on 127.0.0.1) are listed with
+// their URL and whether the server takes a client, and --port takes a URL.
+TEST(QmxctlPorts, ListsPortsOnADeviceServerAndTakesTheirUrl)
+{
+    TempDir dir;
+    const fs::path ports = dir.path() / "ports";
+    fs::create_directory(ports);
+    auto display = StartDisplay(dir.path(), 1, sim::Behaviour::Normal, "0930");
+    ASSERT_TRUE(display);
+    DeviceServer server(dir.path(), {{display->slavePath(), true}});
+    ASSERT_TRUE(server.start()) << "ser2net did not come up; see " << dir.file("ser2net.log");
+    WriteAll((ports / "COM3").string(), server.url(0) + "\n");
+    WriteAll((ports / "COM4").string(), "socket://127.0.0.1:1\n");
+    WriteAll((ports / "COM5").string(), "rfc2217://127.0.0.1\n");
+    const std::vector<std::string> env{"QMX_PORT_DIR=" + ports.string()};
+
+    const clitest::Outcome listing = clitest::RunChild({QMXCTL_COMMAND, "ports", "--probe", "--json"}, env, "/");
+    ASSERT_EQ(listing.status, 0) << listing.err;
+    const struct {
+        const char *port;
+        std::vector<std::string> fields;
+    } rows[] = {
+        {"COM3", {"\"url\": \"" + server.url(0) + "\"", "\"state\": \"free\"", "\"display\": \"0930\""}},
+        {"COM4", {"\"url\": \"socket://127.0.0.1:1\"", "\"state\": \"unreachable\"", "nothing answers"}},
+        {"COM5", {"\"state\": \"not-a-port\"", "not a port URL"}},
+    };
+    for (const auto &row : rows) {
+        const std::string entry = Entry(listing.out, row.port);
+        for (const std::string &field : row.fields)
+            EXPECT_NE(entry.find(field), std::string::npos) << row.port << " lacks " << field << ": " << entry;
+    }
+
+    const clitest::Outcome read = clitest::RunChild({QMXCTL_COMMAND, "--port", server.url(0), "read"}, env, "/");
+    EXPECT_EQ(read.status, 0) << read.err;
+    EXPECT_EQ(read.out, "0930\n");
 }
 
 } // namespace

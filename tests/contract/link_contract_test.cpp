@@ -3,6 +3,7 @@
 // the POSIX backend and under Wine through the Win32 one.
 #include "tests/contract/peers.h"
 
+#include "platform/failure.h"
 #include "platform/serial_device.h"
 #include "serial/drv232.h"
 
@@ -166,6 +167,11 @@ TEST_F(LinkContract, PulledOutDisplayFailsAtOnceAndWorksAgainOnceBack)
     auto until = steady_clock::now() + seconds(3);
     while (Drv232::ExchangeValue() && steady_clock::now() < until)
         std::this_thread::sleep_for(milliseconds(50));
+    // Gone, or Missing when the exchange's discard saw it go and its write
+    // found nothing under the name.
+    const platform::FailureKind kind = platform::LastFailure().kind;
+    EXPECT_TRUE(kind == platform::FailureKind::Gone || kind == platform::FailureKind::Missing)
+        << platform::LastFailure().text;
     for (int i = 0; i < 5; ++i) {
         const auto start = steady_clock::now();
         EXPECT_FALSE(Drv232::ExchangeValue());
@@ -182,6 +188,34 @@ TEST_F(LinkContract, PulledOutDisplayFailsAtOnceAndWorksAgainOnceBack)
     platform::LineSettings line;
     ASSERT_TRUE(platform::GetLineSettings(Drv232::PortHandle, line));
     EXPECT_EQ(line.BaudRate, 115200u) << "with the line as it was set up";
+}
+
+// Each backend tells a failure by its kind, which is all portable code reads.
+TEST_F(LinkContract, FailuresAreToldByTheirKind)
+{
+    using platform::FailureKind;
+    const std::uint8_t held = PeerPort("normal");
+    const struct {
+        const char *what;
+        std::uint8_t port;
+        FailureKind kind;
+    } rows[] = {
+        {"nothing under the name", 29, FailureKind::Missing},
+        {"a plain file under the name", PeerPort("plain"), FailureKind::NotAPort},
+        {"a port another open holds", held, FailureKind::InUse},
+    };
+    platform::SerialDevice *holder = platform::OpenSerialDevice(Drv232::PortName(held));
+    ASSERT_NE(holder, nullptr);
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        if (row.kind == FailureKind::InUse && contract::UnderWine())
+            continue; // Wine opens a comm port a second time although it was opened with no sharing
+        platform::ClearFailure();
+        EXPECT_FALSE(Drv232::OpenPort(row.port));
+        EXPECT_EQ(platform::LastFailure().kind, row.kind) << platform::LastFailure().text;
+        EXPECT_FALSE(platform::LastFailure().text.empty());
+    }
+    platform::CloseSerialDevice(holder);
 }
 
 TEST_F(LinkContract, MissingPortLeavesNoPort)

@@ -2,10 +2,15 @@
 # Runs a command beside emulated displays, one emulator process for each
 # behaviour, on pseudo-terminals linked as COM ports:
 #   with_peers.sh SIM COMMAND [ARG...]
-# The command finds them in QMX_PEERS ("normal:9,10 silent:4 ..."), the normal
+# The command finds them in QMX_PEERS ("normal:9,10 silent:4 ...", and
+# "plain:11", a plain file under a COM name), the normal
 # displays' frame log in QMX_PEER_LOG, the control FIFO of the display that
 # can be pulled out ("gone", "back") in QMX_PEER_CONTROL and a scratch folder
 # in QMX_SCRATCH.
+# With QMX_PEERS_VIA=rfc2217 or socket, every display but the one that can be
+# pulled out is reached through ser2net on 127.0.0.1 instead: its COM name is
+# a file that maps it to a port of a ser2net started here, with a
+# configuration of its own, in front of the display's pty.
 # With WINEPREFIX set, the ports are linked into the prefix's dosdevices, so
 # that a Windows program under Wine opens them as COMn and \\.\COMn, and the
 # paths are given as Wine sees them (Z:\...).
@@ -18,7 +23,9 @@ pids=()
 dosdevices=${WINEPREFIX:+$WINEPREFIX/dosdevices}
 linked=()
 relinker=
+server=
 finish() {
+  [ -n "$server" ] && kill -TERM "$server" 2>/dev/null && wait "$server" 2>/dev/null || true
   # A background job of a script ignores SIGINT; the emulators catch it.
   [ -n "$relinker" ] && kill -TERM "$relinker" 2>/dev/null || true
   for pid in "${pids[@]}"; do kill -INT "$pid" 2>/dev/null || true; done
@@ -61,6 +68,45 @@ for behaviour in "${!peers[@]}"; do
     fi
   done
 done
+
+if [ -n "${QMX_PEERS_VIA:-}" ]; then
+  # Ports of 127.0.0.1 that nothing listens on now.
+  listening() { grep -q " 0100007F:$(printf %04X "$1") [0-9A-F:]* 0A " /proc/net/tcp; }
+  base=$((20000 + RANDOM % 30000))
+  config=$work/ser2net.yaml
+  : >"$config"
+  served=()
+  for behaviour in "${!peers[@]}"; do
+    [ "$behaviour" = gone ] && continue
+    for n in ${peers[$behaviour]}; do
+      port=$((base + n))
+      listening "$port" && { echo "with_peers.sh: 127.0.0.1:$port is taken" >&2; exit 1; }
+      if [ "$QMX_PEERS_VIA" = rfc2217 ]; then accepter="telnet(rfc2217),tcp(nodelay)"; else accepter="tcp(nodelay)"; fi
+      printf 'connection: &com%s\n    accepter: %s,127.0.0.1,%s\n    connector: serialdev,%s,9600n81,local\n    options:\n      chardelay: false\n' \
+        "$n" "$accepter" "$port" "$(readlink "$work/ports/COM$n")" >>"$config"
+      served+=("$n:$port")
+    done
+  done
+  ser2net -n -u -P "$work/ser2net.pid" -c "$config" >"$work/ser2net.log" 2>&1 &
+  server=$!
+  for entry in "${served[@]}"; do
+    n=${entry%%:*}
+    port=${entry#*:}
+    for _ in $(seq 100); do listening "$port" && break; sleep 0.05; done
+    listening "$port" || { echo "with_peers.sh: ser2net did not come up" >&2; cat "$work/ser2net.log" >&2; exit 1; }
+    rm "$work/ports/COM$n"
+    echo "$QMX_PEERS_VIA://127.0.0.1:$port" >"$work/ports/COM$n"
+  done
+fi
+
+# A plain file under a COM name: a name that leads to no port.
+: >"$work/plain"
+ln -s "$work/plain" "$work/ports/COM11"
+if [ -n "$dosdevices" ]; then
+  ln -sfn "$work/plain" "$dosdevices/com11"
+  linked+=("$dosdevices/com11")
+fi
+QMX_PEERS+="plain:11 "
 
 # A display that comes back has a new pty: Wine's link follows the emulator's.
 if [ -n "$dosdevices" ]; then

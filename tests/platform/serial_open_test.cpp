@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace platform_test {
@@ -35,6 +38,52 @@ TEST_F(SerialOpenTest, PortOpensOnlyOnceAtATime)
     platform::CloseSerialDevice(device);
     device = nullptr;
     ASSERT_NE(OpenPort(), nullptr);
+}
+
+// The exclusive flag lives on the terminal, and the test's master keeps the
+// pseudo-terminal alive as a bridge does: the flag must be cleared by the
+// program at every end it can see, or no ordinary user could open the port
+// after it. The child stands for either program: it opens the port and ends
+// without closing it.
+TEST_F(SerialOpenTest, ExclusiveClaimEndsWithTheProgram)
+{
+    const struct {
+        const char *end;
+        int signal; // 0: the program returns from main
+    } ends[] = {{"normal end", 0}, {"SIGINT", SIGINT}, {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}};
+    for (const auto &e : ends) {
+        SCOPED_TRACE(e.end);
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const char opened = OpenSerialDevice("COM7") != nullptr;
+            (void)!::write(ready[1], &opened, 1);
+            if (e.signal == 0)
+                std::exit(0);
+            ::pause();
+            ::_exit(3);
+        }
+        ::close(ready[1]);
+        char opened = 0;
+        EXPECT_EQ(::read(ready[0], &opened, 1), 1);
+        ::close(ready[0]);
+        EXPECT_TRUE(opened);
+        int exclusive = 0;
+        if (e.signal) {
+            ASSERT_EQ(::ioctl(observer, TIOCGEXCL, &exclusive), 0);
+            EXPECT_EQ(exclusive, 1) << "held while the program runs";
+            ::kill(child, e.signal);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (e.signal) {
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == e.signal) << "still ended by the signal";
+        }
+        ASSERT_EQ(::ioctl(observer, TIOCGEXCL, &exclusive), 0);
+        EXPECT_EQ(exclusive, 0);
+    }
 }
 
 TEST_F(SerialOpenTest, WhatIsNoPortFailsToOpen)

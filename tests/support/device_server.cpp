@@ -1,0 +1,116 @@
+#include "tests/support/device_server.h"
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <sstream>
+#include <fstream>
+#include <thread>
+
+namespace testsupport {
+namespace {
+
+sockaddr_in Loopback(int port)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(std::uint16_t(port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+int FreePort()
+{
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a = Loopback(0);
+    socklen_t length = sizeof a;
+    int port = 0;
+    if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 &&
+        ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &length) == 0)
+        port = ntohs(a.sin_port);
+    ::close(s);
+    return port;
+}
+
+// Something listens there. Read from the kernel's table rather than by
+// connecting: a connection makes ser2net open the device, and a test that
+// connects right after would find it still held.
+bool Listening(int port)
+{
+    char local[32];
+    std::snprintf(local, sizeof local, "0100007F:%04X", port);
+    std::ifstream table("/proc/net/tcp");
+    for (std::string line; std::getline(table, line);) {
+        std::istringstream fields(line);
+        std::string slot, address, remote, state;
+        fields >> slot >> address >> remote >> state;
+        if (address == local && state == "0A")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+DeviceServer::DeviceServer(const std::filesystem::path &folder, std::vector<Line> lines)
+    : folder_(folder), lines_(std::move(lines))
+{
+    std::ofstream config(folder_ / "ser2net.yaml");
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        ports_.push_back(FreePort());
+        config << "connection: &line" << i << "\n"
+               << "    accepter: " << (lines_[i].rfc2217 ? "telnet(rfc2217),tcp(nodelay)," : "tcp(nodelay),")
+               << "127.0.0.1," << ports_[i] << "\n"
+               << "    connector: serialdev," << lines_[i].device << ",9600n81,local\n"
+               << "    options:\n      chardelay: false\n";
+    }
+}
+
+DeviceServer::~DeviceServer() { stop(); }
+
+std::string DeviceServer::url(std::size_t i) const
+{
+    return std::string(lines_[i].rfc2217 ? "rfc2217" : "socket") + "://127.0.0.1:" + std::to_string(ports_[i]);
+}
+
+bool DeviceServer::start()
+{
+    const std::string config = (folder_ / "ser2net.yaml").string();
+    const std::string pidFile = (folder_ / "ser2net.pid").string();
+    const std::string log = (folder_ / "ser2net.log").string();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        // -n: in the foreground; -u: no UUCP lock files in /var/lock.
+        ::execlp("ser2net", "ser2net", "-n", "-u", "-P", pidFile.c_str(), "-c", config.c_str(), nullptr);
+        ::_exit(127);
+    }
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int port : ports_)
+        while (!Listening(port)) {
+            if (std::chrono::steady_clock::now() > until || ::waitpid(pid_, nullptr, WNOHANG) == pid_)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    return true;
+}
+
+void DeviceServer::stop()
+{
+    if (pid_ <= 0)
+        return;
+    ::kill(pid_, SIGTERM);
+    ::waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+} // namespace testsupport
