@@ -43,7 +43,7 @@ const FoundCaptions FoundTable[7] = {
     {"Stopky DOWN", "Start", "Minuty", "Sekundy", "59"},
 };
 
-QString U(const char *utf8) { return QString::fromUtf8(utf8); }
+std::string U(const char *utf8) { return utf8; }
 
 } // namespace
 
@@ -76,7 +76,7 @@ void TForm1::FormActivate(gui::TObject *) {
         if (n == 0)
             n = 29;
         if (OpenPort(n) && ExchangeValue()) {
-            SetStatus(0, U("Připojen displej na portu COM") + QString::number(n));
+            SetStatus(0, U("Připojen displej na portu COM") + std::to_string(n));
             SetStatus(1, U("Displej: ") + gui::FromCp1250(ReplyText()));
             found = true;
             DisplayText = ReplyText();
