@@ -1,13 +1,14 @@
 #pragma once
 // The program's command line, read before any window or port is opened.
-#include <QString>
-#include <QStringList>
+#include <string>
+#include <vector>
 
 struct CommandLine {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
     bool service = false; // the main window with its service controls shown
-    QString text;         // the help text or the error message
+    std::string text;     // the help text or the error message
 };
 
-CommandLine ParseCommandLine(const QStringList &arguments);
+// arguments: the program's name, then its arguments, as UTF-8.
+CommandLine ParseCommandLine(const std::vector<std::string> &arguments);

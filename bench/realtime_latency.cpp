@@ -8,6 +8,7 @@
 // comes from wait4.
 //
 //   qmx_bench_realtime [--seconds N]     (default 60)
+#include "gui/qt_widgets.h"
 #include "main_window/tform1.h"
 #include "serial/drv232.h"
 #include "sim/display_sim.h"
@@ -311,11 +312,11 @@ int main(int argc, char **argv) {
     QApplication application(argc, argv);
     TForm1 form;
     form.Show();
-    if (!QTest::qWaitForWindowActive(form.Widget(), 60000))
+    if (!QTest::qWaitForWindowActive(gui::qt::Widget(form), 60000))
         Fail("the window never became active");
     QApplication::processEvents();
-    if (!form.StatusBar1->PanelText(0).contains(QStringLiteral("COM%1").arg(kDisplayPort)))
-        Fail("the display was not found on COM2: " + form.StatusBar1->PanelText(0).toStdString());
+    if (form.StatusBar1->PanelText(0).find("COM" + std::to_string(kDisplayPort)) == std::string::npos)
+        Fail("the display was not found on COM2: " + form.StatusBar1->PanelText(0));
 
     // Every tick, with the time its handler held the event loop.
     struct Tick {

@@ -1,44 +1,56 @@
 #pragma once
-// The control classes of the windows, over Qt Widgets, with the semantics the
-// window handlers rely on (see each class).
-#include <QString>
-#include <QStringList>
+// The control classes of the windows, with the semantics the window handlers
+// rely on (see each class). Texts are UTF-8. The toolkit object behind a
+// control belongs to the backend (controls_qt.cpp, controls_win32.cpp).
 #include <functional>
-
-class QWidget;
-class QTimer;
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace gui {
+
+namespace detail {
+class Peer;      // the toolkit's control behind a TControl
+class TimerPeer; // the toolkit's timer behind a TTimer
+} // namespace detail
 
 class TObject {
 public:
     virtual ~TObject() = default;
-    QString Name;
+    std::string Name;
 };
 
 using TNotifyEvent = std::function<void(TObject *Sender)>;
 
 class TControl : public TObject {
 public:
-    explicit TControl(QWidget *widget);
+    explicit TControl(std::unique_ptr<detail::Peer> peer);
     ~TControl() override;
-    // A hidden control takes no click, focus or accelerator.
+    // A hidden control takes no click, focus or accelerator. Hiding or
+    // disabling the control that has the keyboard focus leaves the focus
+    // with the window: no other control gets it, so no other control's exit
+    // event can run without the operator having been in it.
     bool Visible() const;
     void SetVisible(bool visible);
     bool Enabled() const;
     void SetEnabled(bool enabled);
-    QWidget *Widget() const { return widget_; }
+    // Whether the control (or, for a radio group, one of its items) has the
+    // keyboard focus; SetFocus gives it, when the control is shown and enabled.
+    bool Focused() const;
+    void SetFocus();
+    int Height() const;
     int TabOrder = -1;
+    detail::Peer &Native() const { return *peer_; }
 
 protected:
-    QWidget *widget_;
+    std::unique_ptr<detail::Peer> peer_;
 };
 
 class TLabel : public TControl {
 public:
     using TControl::TControl;
-    QString Caption() const;
-    void SetCaption(const QString &caption); // the label sizes itself to its text
+    std::string Caption() const;
+    void SetCaption(const std::string &caption); // the label sizes itself to its text
 };
 
 // OnExit runs when the keyboard focus moves to another control of the same
@@ -46,16 +58,16 @@ public:
 class TEdit : public TControl {
 public:
     using TControl::TControl;
-    QString Text() const;
-    void SetText(const QString &text);
+    std::string Text() const;
+    void SetText(const std::string &text);
     TNotifyEvent OnExit;
 };
 
 class TButton : public TControl {
 public:
     using TControl::TControl;
-    QString Caption() const;
-    void SetCaption(const QString &caption);
+    std::string Caption() const;
+    void SetCaption(const std::string &caption);
     void Click(); // as if clicked, when shown and enabled
     TNotifyEvent OnClick;
 };
@@ -64,14 +76,12 @@ public:
 class TBitBtn : public TButton {
 public:
     using TButton::TButton;
-    void SetGlyph(const QString &resource);
 };
 
 // A flat glyph button that never takes the keyboard focus.
 class TSpeedButton : public TControl {
 public:
     using TControl::TControl;
-    void SetGlyph(const QString &resource);
     void Click();
     TNotifyEvent OnClick;
 };
@@ -81,7 +91,7 @@ public:
 class TCheckBox : public TControl {
 public:
     using TControl::TControl;
-    QString Caption() const;
+    std::string Caption() const;
     bool Checked() const;
     void SetChecked(bool checked);
     TNotifyEvent OnClick;
@@ -92,8 +102,8 @@ public:
 class TRadioGroup : public TControl {
 public:
     using TControl::TControl;
-    QString Caption() const;
-    QStringList Items() const;
+    std::string Caption() const;
+    std::vector<std::string> Items() const;
     int ItemIndex() const;
     void SetItemIndex(int index);
     TNotifyEvent OnClick;
@@ -107,8 +117,8 @@ public:
     using TControl::TControl;
     int Value() const;
     void SetValue(int value);
-    QString Text() const;
-    void SetText(const QString &text);
+    std::string Text() const;
+    void SetText(const std::string &text);
     int MinValue() const;
     int MaxValue() const;
     TNotifyEvent OnExit;
@@ -118,8 +128,8 @@ public:
 class TStatusBar : public TControl {
 public:
     using TControl::TControl;
-    QString PanelText(int index) const;
-    void SetPanelText(int index, const QString &text);
+    std::string PanelText(int index) const;
+    void SetPanelText(int index, const std::string &text);
 };
 
 class TPanel : public TControl {
@@ -143,10 +153,10 @@ public:
     bool Enabled() const;
     void SetEnabled(bool enabled);
     TNotifyEvent OnTimer;
-    QTimer *Timer() const { return timer_; }
+    detail::TimerPeer &Native() const { return *timer_; }
 
 private:
-    QTimer *timer_;
+    std::unique_ptr<detail::TimerPeer> timer_;
     int interval_ = 1000;
     bool enabled_ = false;
     void Apply();

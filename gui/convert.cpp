@@ -2,45 +2,34 @@
 
 #include "platform/cp1250.h"
 
-#include <QList>
-
 namespace gui {
 
-std::string ToCp1250(const QString &text)
+std::string ToCp1250(const std::string &text)
 {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(text.size()));
-    // Code points, so that a character beyond the BMP gives one '?', not two.
-    for (char32_t c : text.toUcs4())
-        out.push_back(static_cast<char>(platform::CharToCp1250(c).value_or('?')));
-    return out;
+    return platform::Utf8ToCp1250Or(text, '?');
 }
 
-QString FromCp1250(const std::string &bytes)
+std::string FromCp1250(const std::string &bytes)
 {
-    std::u32string chars;
-    chars.reserve(bytes.size());
-    for (char b : bytes)
-        chars.push_back(platform::Cp1250ToChar(static_cast<std::uint8_t>(b)));
-    return QString::fromUcs4(chars.data(), static_cast<qsizetype>(chars.size()));
+    return platform::Cp1250ToUtf8(bytes);
 }
 
-std::optional<std::int32_t> StrToIntStrict(const QString &text)
+std::optional<std::int32_t> StrToIntStrict(const std::string &text)
 {
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && (text[i] == u' ' || text[i] == u'\t'))
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    while (i < n && (text[i] == ' ' || text[i] == '\t'))
         ++i;
     bool negative = false;
-    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
         ++i;
     }
     int base = 10;
-    if (i < n && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
+    if (i < n && (text[i] == '$' || text[i] == 'x' || text[i] == 'X')) {
         base = 16;
         ++i;
-    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+    } else if (i + 1 < n && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
@@ -48,18 +37,19 @@ std::optional<std::int32_t> StrToIntStrict(const QString &text)
         return std::nullopt;
 
     // Hex is read as a 32-bit pattern (so "$FFFFFFFF" is -1), the way such
-    // values are written down; decimal must fit the signed range.
+    // values are written down; decimal must fit the signed range. Any byte
+    // of a character beyond ASCII is no digit.
     const std::int64_t limit = base == 16 ? 0xFFFFFFFFLL : (negative ? 0x80000000LL : 0x7FFFFFFFLL);
     std::int64_t value = 0;
     for (; i < n; ++i) {
-        const char16_t c = text[i].unicode();
+        const char c = text[i];
         int digit;
-        if (c >= u'0' && c <= u'9')
-            digit = c - u'0';
-        else if (base == 16 && c >= u'a' && c <= u'f')
-            digit = c - u'a' + 10;
-        else if (base == 16 && c >= u'A' && c <= u'F')
-            digit = c - u'A' + 10;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
         else
             return std::nullopt;
         value = value * base + digit;

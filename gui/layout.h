@@ -35,7 +35,7 @@ struct ControlLayout {
     int tab = -1;                     // place in the tab order, -1: takes no focus
     int left = 0, top = 0, width = 0, height = 0;
     std::string parent;               // holding control (a panel), empty: the window
-    std::string glyph;                // Qt resource path of the 32 x 16 glyph bitmap
+    std::string glyph;                // resource path (":/glyphs/read.bmp") of the 32 x 16 glyph bitmap
     std::vector<std::string> items;   // radio group items
     int minValue = 0, maxValue = 0;   // spin edit bounds
     int interval = 1000;              // timer interval in ms
@@ -50,7 +50,7 @@ struct FormLayout {
     bool centred = false;             // else placed at left, top on the screen
     int left = 0, top = 0;
     FontSpec font;                    // the window's font
-    std::string icon;                 // Qt resource path of the .ico
+    std::string icon;                 // resource path (":/icons/qmx8350t.ico") of the window icon
     std::string activateHandler;      // handler of the activation event, e.g. "FormActivate"
     std::vector<ControlLayout> controls;
 };

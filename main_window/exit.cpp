@@ -6,6 +6,6 @@
 void TForm1::BitBtn6Click(gui::TObject *) {
     Drv232::DisposeReplyBuffer();
     if (!Drv232::SaveParameters())
-        gui::ShowWarningBox(this, QString::fromUtf8("Chyba při ukládání parametrů"));
+        gui::ShowWarningBox(this, "Chyba při ukládání parametrů");
     Close();
 }

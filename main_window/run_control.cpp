@@ -7,8 +7,8 @@
 
 namespace {
 
-QString U(const char *utf8) { return QString::fromUtf8(utf8); }
-QString Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
+std::string U(const char *utf8) { return utf8; }
+std::string Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
 
 constexpr int FastTick = 99;
 constexpr int SlowTick = 1111;

@@ -6,13 +6,12 @@
 #include "serial/drv232.h"
 #include "test_window/tform2.h"
 
-#include <QWidget>
 #include <algorithm>
 
 namespace {
 
-QString U(const char *utf8) { return QString::fromUtf8(utf8); }
-QString Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
+std::string U(const char *utf8) { return utf8; }
+std::string Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
 
 } // namespace
 
@@ -165,5 +164,5 @@ void TForm1::ShowServiceControls() {
         if (!row.shown && row.name != "BitBtn10" && row.name != "SpeedButton2")
             Find<gui::TControl>(row.name.c_str())->SetVisible(true);
     }
-    SetClientSize(right, std::max(layout.clientHeight, bottom + StatusBar1->Widget()->height()));
+    SetClientSize(right, std::max(layout.clientHeight, bottom + StatusBar1->Height()));
 }

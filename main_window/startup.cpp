@@ -43,7 +43,7 @@ const FoundCaptions FoundTable[7] = {
     {"Stopky DOWN", "Start", "Minuty", "Sekundy", "59"},
 };
 
-QString U(const char *utf8) { return QString::fromUtf8(utf8); }
+std::string U(const char *utf8) { return utf8; }
 
 } // namespace
 
@@ -72,7 +72,7 @@ void TForm1::FormActivate(gui::TObject *) {
     n = SearchDisplay(n);
     const bool found = n != 0;
     if (found) {
-        SetStatus(0, U("Připojen displej na portu COM") + QString::number(n));
+        SetStatus(0, U("Připojen displej na portu COM") + std::to_string(n));
         SetStatus(1, U("Displej: ") + gui::FromCp1250(ReplyText()));
         DisplayText = ReplyText();
         if (DisplayText == "MMMM")

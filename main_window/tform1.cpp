@@ -73,4 +73,4 @@ TForm1::TForm1() : gui::TForm(Form1Layout()) {
     });
 }
 
-void TForm1::SetStatus(int panel, const QString &text) { StatusBar1->SetPanelText(panel, text); }
+void TForm1::SetStatus(int panel, const std::string &text) { StatusBar1->SetPanelText(panel, text); }

@@ -82,7 +82,7 @@ public:
     void StopRunning();
 
 private:
-    void SetStatus(int panel, const QString &text);
+    void SetStatus(int panel, const std::string &text);
     void PadWithZeros(std::size_t length);
     void ServiceSend();
     void StepReplyValue(bool up);

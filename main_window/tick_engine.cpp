@@ -8,7 +8,7 @@
 
 namespace {
 
-QString Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
+std::string Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
 
 // The up counts wrap above 59; the down counts borrow when the unsigned
 // counter went past 60, so typed start values above 59 count down first.

@@ -113,4 +113,15 @@ std::optional<std::string> Utf8ToCp1250(std::string_view utf8, char32_t *unmappe
     return out;
 }
 
+std::string Utf8ToCp1250Or(std::string_view utf8, char replacement)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const auto byte = CharToCp1250(NextUtf8(utf8, i));
+        out.push_back(byte ? char(*byte) : replacement);
+    }
+    return out;
+}
+
 } // namespace platform

@@ -25,4 +25,8 @@ std::string Cp1250ToUtf8(std::string_view bytes);
 // (U+FFFD for a malformed sequence).
 std::optional<std::string> Utf8ToCp1250(std::string_view utf8, char32_t *unmapped = nullptr);
 
+// The bytes of a UTF-8 text, with replacement for each character that has no
+// byte and each malformed sequence, as the windows show such a text.
+std::string Utf8ToCp1250Or(std::string_view utf8, char replacement);
+
 } // namespace platform

@@ -9,7 +9,7 @@
 
 namespace {
 
-QString U(const char *utf8) { return QString::fromUtf8(utf8); }
+std::string U(const char *utf8) { return utf8; }
 
 // Five digit positions, cell 0 the rightmost; Label9 shows cell 4.
 constexpr std::size_t kCells = 5;
@@ -44,7 +44,7 @@ void TForm2::Button1Click(gui::TObject *) {
     TestCharacter = static_cast<std::uint8_t>(TestCharacter + 1);
     if (TestCharacter >= 128)
         TestCharacter = 32;
-    Edit2->SetText(QString::number(TestCharacter));
+    Edit2->SetText(std::to_string(TestCharacter));
 }
 
 void TForm2::StartTimedTest(std::uint16_t mode) {
@@ -114,7 +114,7 @@ void TForm2::Timer1Timer(gui::TObject *) {
         }
         gui::TLabel *const digits[kCells] = {Label9, Label10, Label11, Label12, Label13};
         for (std::size_t i = 0; i < kCells; ++i)
-            digits[i]->SetCaption(QString::number(DigitCells[kCells - 1 - i] - 0x30));
+            digits[i]->SetCaption(std::to_string(DigitCells[kCells - 1 - i] - 0x30));
         SendCells();
         break;
     }

@@ -12,7 +12,7 @@ std::uint16_t TestMode = 0;
 std::uint8_t TestCharacter = 31;
 
 namespace {
-QString U(const char *utf8) { return QString::fromUtf8(utf8); }
+std::string U(const char *utf8) { return utf8; }
 } // namespace
 
 TForm2::TForm2(gui::TForm *owner) : gui::TForm(Form2Layout(), owner) {
@@ -52,9 +52,9 @@ void TForm2::FormActivate(gui::TObject *) {
     TestMode = 0;
     TestCharacter = 31;
     Edit1->SetText(gui::FloatToStrRegional(0.5, 1));
-    Edit2->SetText(QString::number(TestCharacter));
+    Edit2->SetText(std::to_string(TestCharacter));
     Panel1->SetVisible(false);
-    Label14->SetCaption(U("Adresa modulu: ") + QString::number(Drv232::ModuleAddress));
+    Label14->SetCaption(U("Adresa modulu: ") + std::to_string(Drv232::ModuleAddress));
 }
 
 void TForm2::Edit1Exit(gui::TObject *) {

@@ -1,12 +1,13 @@
 // The controls' events as the window handlers see them, driven through real
 // widgets with the mouse and the keyboard.
+#include "gui/convert.h"
 #include "gui/form.h"
+#include "gui/qt_widgets.h"
 #include "test_form.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
-#include <QLocale>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,6 +21,7 @@
 namespace {
 
 using namespace gui;
+using gui::qt::Widget;
 using Log = std::vector<std::string>;
 
 class GuiControls : public ::testing::Test {
@@ -58,7 +60,7 @@ TEST_F(GuiControls, RadioGroupRaisesOneClickPerChangeByTheProgram)
     auto *group = form->Find<TRadioGroup>("rgMode");
     int clicks = 0;
     group->OnClick = [&](TObject *sender) { clicks += sender == group; };
-    const auto items = group->Widget()->findChildren<QRadioButton *>();
+    const auto items = Widget(group)->findChildren<QRadioButton *>();
     auto checkedCount = [&] { return std::count_if(items.begin(), items.end(), [](auto *r) { return r->isChecked(); }); };
     EXPECT_EQ(group->ItemIndex(), -1);
 
@@ -89,7 +91,7 @@ TEST_F(GuiControls, RadioGroupRaisesOneClickPerItemTheOperatorPicks)
     auto *group = form->Find<TRadioGroup>("rgMode");
     int clicks = 0;
     group->OnClick = [&](TObject *) { ++clicks; };
-    const auto items = group->Widget()->findChildren<QRadioButton *>();
+    const auto items = Widget(group)->findChildren<QRadioButton *>();
     ASSERT_EQ(items.size(), 7);
 
     clickIndicator(items[2]);
@@ -107,10 +109,10 @@ TEST_F(GuiControls, RadioGroupRaisesOneClickPerItemTheOperatorPicks)
     // The items share the box's height evenly, below its title.
     const int step = items[1]->y() - items[0]->y();
     EXPECT_GT(step, items[0]->height() / 2);
-    EXPECT_GE(items[0]->y(), group->Widget()->fontMetrics().height());
+    EXPECT_GE(items[0]->y(), Widget(group)->fontMetrics().height());
     for (int i = 1; i < items.size(); ++i)
         EXPECT_NEAR(items[i]->y() - items[i - 1]->y(), step, 1) << i;
-    EXPECT_TRUE(group->Widget()->rect().contains(items.back()->geometry()));
+    EXPECT_TRUE(Widget(group)->rect().contains(items.back()->geometry()));
 }
 
 TEST_F(GuiControls, CheckBoxRaisesClickOnEveryChangeOfState)
@@ -122,11 +124,11 @@ TEST_F(GuiControls, CheckBoxRaisesClickOnEveryChangeOfState)
     EXPECT_EQ(clicks, 1);
     box->SetChecked(true);
     EXPECT_EQ(clicks, 1);
-    clickIndicator(box->Widget());
+    clickIndicator(Widget(box));
     EXPECT_FALSE(box->Checked());
     EXPECT_EQ(clicks, 2);
     // The accelerator of "Zá&znam" is a click by the operator too.
-    QTest::keyClick(form->Widget(), Qt::Key_Z, Qt::AltModifier);
+    QTest::keyClick(Widget(*form), Qt::Key_Z, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return clicks == 3; }, 5000));
     EXPECT_TRUE(box->Checked());
 }
@@ -134,20 +136,20 @@ TEST_F(GuiControls, CheckBoxRaisesClickOnEveryChangeOfState)
 TEST_F(GuiControls, EditExitRunsOnlyWhenTheFocusMovesWithinTheWindow)
 {
     auto *name = form->Find<TEdit>("edtName");
-    EXPECT_EQ(name->Text(), QString::fromUtf8("Žluťoučký kůň"));
+    EXPECT_EQ(name->Text(), "Žluťoučký kůň");
     name->OnExit = record("exit");
-    name->Widget()->setFocus(Qt::TabFocusReason);
+    Widget(name)->setFocus(Qt::TabFocusReason);
 
     QWidget other;
     activateAnotherWindow(other);
-    EXPECT_FALSE(name->Widget()->hasFocus());
-    form->Widget()->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form->Widget()));
-    EXPECT_TRUE(name->Widget()->hasFocus());
+    EXPECT_FALSE(Widget(name)->hasFocus());
+    Widget(*form)->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Widget(*form)));
+    EXPECT_TRUE(Widget(name)->hasFocus());
     EXPECT_TRUE(log.empty());
 
-    QTest::keyClick(name->Widget(), Qt::Key_Tab);
-    EXPECT_TRUE(form->Find<TEdit>("edtNote")->Widget()->hasFocus());
+    QTest::keyClick(Widget(name), Qt::Key_Tab);
+    EXPECT_TRUE(Widget(form->Find<TEdit>("edtNote"))->hasFocus());
     EXPECT_EQ(log, Log{"exit"});
 }
 
@@ -155,26 +157,26 @@ TEST_F(GuiControls, EditExitRunsBeforeTheClickOfTheButtonThatTakesTheFocus)
 {
     form->Find<TEdit>("edtName")->OnExit = record("exit");
     form->Find<TButton>("btnOk")->OnClick = record("click");
-    form->Find<TEdit>("edtName")->Widget()->setFocus(Qt::TabFocusReason);
-    QTest::mouseClick(form->Find<TButton>("btnOk")->Widget(), Qt::LeftButton);
+    Widget(form->Find<TEdit>("edtName"))->setFocus(Qt::TabFocusReason);
+    QTest::mouseClick(Widget(form->Find<TButton>("btnOk")), Qt::LeftButton);
     EXPECT_EQ(log, (Log{"exit", "click"}));
 }
 
 TEST_F(GuiControls, SpinEditRefusesWhatIsNoPartOfANumber)
 {
     auto *spin = form->Find<TSpinEdit>("spnTime");
-    QWidget *edit = spin->Widget();
+    QWidget *edit = Widget(spin);
     form->Find<TButton>("btnOk")->OnClick = record("ok");
     enter(edit);
     QTest::keyClicks(edit, "1a2b 3x");
     EXPECT_EQ(spin->Text(), "123");
-    const QString accepted = "-+" + QLocale().decimalPoint();
-    QTest::keyClicks(edit, accepted);
+    const std::string accepted = "-+" + RegionalDecimalSeparator();
+    QTest::keyClicks(edit, QString::fromStdString(accepted));
     QTest::keyClick(edit, Qt::Key_Return);
     QTest::keyClick(edit, Qt::Key_Enter);
     EXPECT_EQ(spin->Text(), "123" + accepted);
     EXPECT_TRUE(log.empty());
-    for (int i = 0; i < accepted.size(); ++i)
+    for (std::size_t i = 0; i < accepted.size(); ++i)
         QTest::keyClick(edit, Qt::Key_Backspace);
     EXPECT_EQ(spin->Value(), 123);
 }
@@ -182,7 +184,7 @@ TEST_F(GuiControls, SpinEditRefusesWhatIsNoPartOfANumber)
 TEST_F(GuiControls, SpinEditStepsWithinItsBounds)
 {
     auto *spin = form->Find<TSpinEdit>("spnTime");
-    QWidget *edit = spin->Widget();
+    QWidget *edit = Widget(spin);
     EXPECT_EQ(spin->Value(), 60);
     edit->setFocus(Qt::TabFocusReason);
     spin->SetValue(3600);
@@ -215,14 +217,14 @@ TEST_F(GuiControls, SpinEditStepsWithinItsBounds)
 TEST_F(GuiControls, SpinEditExitSeesTheTypedValueBeforeItIsBroughtIntoRange)
 {
     auto *spin = form->Find<TSpinEdit>("spnTime");
-    QWidget *edit = spin->Widget();
-    std::vector<std::pair<int, QString>> seen;
+    QWidget *edit = Widget(spin);
+    std::vector<std::pair<int, std::string>> seen;
     spin->OnExit = [&](TObject *) { seen.emplace_back(spin->Value(), spin->Text()); };
     enter(edit);
     QTest::keyClicks(edit, "5000");
     QTest::keyClick(edit, Qt::Key_Tab);
     ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0], std::make_pair(5000, QString("5000")));
+    EXPECT_EQ(seen[0], std::make_pair(5000, std::string("5000")));
     EXPECT_EQ(spin->Text(), "3600");
 
     enter(edit);
@@ -243,8 +245,8 @@ TEST_F(GuiControls, SpinEditTakesPastedTextUnfiltered)
 {
     auto *spin = form->Find<TSpinEdit>("spnTime");
     QGuiApplication::clipboard()->setText(QStringLiteral("abc"));
-    enter(spin->Widget());
-    QTest::keyClick(spin->Widget(), Qt::Key_V, Qt::ControlModifier);
+    enter(Widget(spin));
+    QTest::keyClick(Widget(spin), Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(spin->Text(), "abc");
     EXPECT_EQ(spin->Value(), 0);
 }
@@ -252,7 +254,7 @@ TEST_F(GuiControls, SpinEditTakesPastedTextUnfiltered)
 TEST_F(GuiControls, ReturnOnAFocusedButtonClicksIt)
 {
     form->Find<TButton>("btnOk")->OnClick = record("ok");
-    form->Find<TButton>("btnOk")->Widget()->setFocus(Qt::TabFocusReason);
+    Widget(form->Find<TButton>("btnOk"))->setFocus(Qt::TabFocusReason);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(log, Log{"ok"});
 }
@@ -295,18 +297,21 @@ TEST(GuiGlyph, LeftHalfIsTheNormalImageRightHalfTheDisabledOne)
     const QString path = dir.filePath("glyph.bmp");
     ASSERT_TRUE(image.save(path, "BMP"));
 
-    QPushButton button;
-    TBitBtn bit(&button);
-    bit.SetGlyph(path);
-    EXPECT_EQ(button.iconSize(), QSize(16, 16));
-    const QImage normal = button.icon().pixmap(QSize(16, 16), QIcon::Normal).toImage();
-    const QImage disabled = button.icon().pixmap(QSize(16, 16), QIcon::Disabled).toImage();
+    FormLayout layout = guitest::TestLayout();
+    for (ControlLayout &row : layout.controls)
+        if (row.name == "btnOk")
+            row.glyph = path.toStdString();
+    TForm form(layout);
+    const auto *button = static_cast<QPushButton *>(Widget(form.Find<TButton>("btnOk")));
+    EXPECT_EQ(button->iconSize(), QSize(16, 16));
+    const QImage normal = button->icon().pixmap(QSize(16, 16), QIcon::Normal).toImage();
+    const QImage disabled = button->icon().pixmap(QSize(16, 16), QIcon::Disabled).toImage();
     EXPECT_EQ(normal.pixelColor(8, 8), QColor(Qt::red));
     EXPECT_EQ(disabled.pixelColor(8, 8), QColor(Qt::green));
     EXPECT_EQ(normal.pixelColor(0, 15).alpha(), 0);
 
-    bit.SetGlyph(dir.filePath("none.bmp"));
-    EXPECT_TRUE(button.icon().isNull());
+    // btnTest's glyph names a resource that does not exist.
+    EXPECT_TRUE(static_cast<QPushButton *>(Widget(form.Find<TButton>("btnTest")))->icon().isNull());
 }
 
 } // namespace

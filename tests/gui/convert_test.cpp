@@ -37,6 +37,7 @@ TEST(GuiStrToIntStrict, ReadsDecimalAndHexAndRefusesEverythingElse)
         {"+-1", std::nullopt},
         {"- 1", std::nullopt},
         {"1.5", std::nullopt},
+        {"１２", std::nullopt}, // fullwidth digits are no digits
         {"2147483648", std::nullopt},
         {"-2147483649", std::nullopt},
         {"99999999999", std::nullopt},
@@ -45,15 +46,15 @@ TEST(GuiStrToIntStrict, ReadsDecimalAndHexAndRefusesEverythingElse)
     };
     for (const IntCase &c : cases) {
         SCOPED_TRACE(c.text);
-        EXPECT_EQ(gui::StrToIntStrict(QString::fromUtf8(c.text)), c.value);
+        EXPECT_EQ(gui::StrToIntStrict(c.text), c.value);
     }
 }
 
 TEST(GuiCp1250, CzechTextRoundTripsWithTheCodePageBytes)
 {
-    const QString text = QString::fromUtf8("Čtení ůžasné ščřŽ");
+    const std::string text = "Čtení ůžasné ščřŽ";
     const std::string bytes = gui::ToCp1250(text);
-    ASSERT_EQ(bytes.size(), static_cast<std::size_t>(text.size()));
+    ASSERT_EQ(bytes.size(), 17u);
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xC8);  // Č
     EXPECT_EQ(static_cast<unsigned char>(bytes[6]), 0xF9);  // ů
     EXPECT_EQ(static_cast<unsigned char>(bytes[7]), 0x9E);  // ž
@@ -64,10 +65,10 @@ TEST(GuiCp1250, CzechTextRoundTripsWithTheCodePageBytes)
 
 TEST(GuiCp1250, CharactersOutsideThePageBecomeQuestionMarks)
 {
-    // An arrow, a CJK character and an emoji (two UTF-16 units, one '?').
-    const QString text = QString::fromUtf8("a←b中c😀d\x1a");
-    EXPECT_EQ(gui::ToCp1250(text), std::string("a?b?c?d\x1a"));
-    EXPECT_EQ(gui::ToCp1250(QString()), std::string());
+    // An arrow, a CJK character, an emoji (four bytes, one '?') and a byte
+    // that is no UTF-8.
+    EXPECT_EQ(gui::ToCp1250("a←b中c😀d\x1a\xff"), std::string("a?b?c?d\x1a?"));
+    EXPECT_EQ(gui::ToCp1250(""), std::string());
 }
 
 } // namespace

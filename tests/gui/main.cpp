@@ -1,4 +1,5 @@
 #include "gui/form.h"
+#include "gui/qt_widgets.h"
 #include "test_form.h"
 #include "tests/support/qt_tests.h"
 
@@ -16,16 +17,17 @@ namespace {
 // position of edtName and the pixel size of lblTime's font.
 int scaleProbe()
 {
+    using gui::qt::Widget;
     gui::TForm form(guitest::TestLayout());
     form.Show();
-    QWidget *w = form.Widget();
+    QWidget *w = Widget(form);
     if (!QTest::qWaitForWindowExposed(w))
         return 2;
     const QPixmap shot = w->grab();
-    const QRect edit = form.Find<gui::TEdit>("edtName")->Widget()->geometry();
+    const QRect edit = Widget(form.Find<gui::TEdit>("edtName"))->geometry();
     std::printf("%g %d %d %d %d %d %d %d\n", w->devicePixelRatioF(), shot.width(), shot.height(),
                 w->width(), w->height(), edit.x(), edit.y(),
-                QFontInfo(form.Find<gui::TLabel>("lblTime")->Widget()->font()).pixelSize());
+                QFontInfo(Widget(form.Find<gui::TLabel>("lblTime"))->font()).pixelSize());
     return 0;
 }
 

@@ -1,10 +1,5 @@
 #include "test_form.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QTest>
-#include <QTimer>
-
 namespace guitest {
 
 using K = gui::ControlKind;
@@ -50,35 +45,6 @@ gui::FormLayout TestLayout()
         {.name = "tmrIdle", .kind = K::Timer, .interval = 0},
     };
     return f;
-}
-
-bool ShowActive(gui::TForm &form)
-{
-    form.Show();
-    return QTest::qWaitForWindowActive(form.Widget());
-}
-
-namespace {
-
-// exec() may not have put the box up yet at the first look; look again.
-void closeWhenUp(SeenBox *seen, int triesLeft)
-{
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box) {
-        if (triesLeft > 0)
-            QTimer::singleShot(20, [seen, triesLeft] { closeWhenUp(seen, triesLeft - 1); });
-        return;
-    }
-    if (seen)
-        *seen = {true, box->windowTitle(), box->text(), box->icon(), int(box->buttons().size())};
-    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-}
-
-} // namespace
-
-void CloseMessageBoxLater(int afterMs, SeenBox *seen)
-{
-    QTimer::singleShot(afterMs, [seen] { closeWhenUp(seen, 500); });
 }
 
 } // namespace guitest

@@ -1,10 +1,8 @@
 #pragma once
-// A small window with a few controls of every kind, and helpers to drive it.
+// A small window with a few controls of every kind, and what a test needs to
+// put it on the screen, on either backend.
 #include "gui/form.h"
 #include "gui/layout.h"
-
-#include <QMessageBox>
-#include <QString>
 
 namespace guitest {
 
@@ -18,18 +16,5 @@ gui::FormLayout TestLayout();
 
 // Shows the form and waits until it is the active window.
 [[nodiscard]] bool ShowActive(gui::TForm &form);
-
-// What the closer saw of the message box it closed.
-struct SeenBox {
-    bool closed = false;
-    QString title;
-    QString text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    int buttons = 0;
-};
-
-// After afterMs, waits for the application's modal message box and clicks its
-// OK button, as the operator would.
-void CloseMessageBoxLater(int afterMs, SeenBox *seen = nullptr);
 
 } // namespace guitest

@@ -7,7 +7,7 @@
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
+std::string U(const char *s) { return s; }
 
 using testsupport::Raw;
 
@@ -18,9 +18,9 @@ TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses) {
     form->RadioGroup1->SetItemIndex(3);
     form->CheckBox1->SetChecked(true);
 
-    ASSERT_EQ(QApplication::focusWidget(), form->BitBtn6->Widget()) << "Konec takes the first focus";
+    ASSERT_EQ(QApplication::focusWidget(), Widget(form->BitBtn6)) << "Konec takes the first focus";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_FALSE(form->Widget()->isVisible());
+    EXPECT_FALSE(Widget(*form)->isVisible());
     EXPECT_EQ(testsupport::ReadAll(work / "Parametry.par"),
               Raw({5, 0x77, 10, 0, 3, 0, 0, 0, 1, 0x88, 0x99, 0xAA}))
         << "the stored port and the reserved bytes come back as read";
@@ -48,11 +48,11 @@ TEST_P(FailedSave, WarnsAndStillCloses) {
     Start();
     form->RadioGroup1->SetItemIndex(4);
 
-    QString text;
+    std::string text;
     AnswerNextMessageBox(&text);
     form->BitBtn6->Click();
     EXPECT_EQ(text, U("Chyba při ukládání parametrů"));
-    EXPECT_FALSE(form->Widget()->isVisible());
+    EXPECT_FALSE(Widget(*form)->isVisible());
     EXPECT_EQ(testsupport::ReadAll(work / "ro" / "Parametry.par"), old);
 }
 
@@ -63,7 +63,7 @@ TEST_F(MainWindowTest, ClosingTheWindowOtherwiseSavesNothing) {
     AddDisplay(2);
     Start();
     form->RadioGroup1->SetItemIndex(2);
-    form->Widget()->close();
+    Widget(*form)->close();
     EXPECT_FALSE(std::filesystem::exists(work / "Parametry.par"));
 }
 

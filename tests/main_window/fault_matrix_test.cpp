@@ -10,16 +10,16 @@
 #include "tests/support/process.h"
 
 #include <QEventLoop>
-#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <regex>
 
 namespace {
 
 using namespace std::chrono;
 using Clock = steady_clock;
 
-const QString SendFailed = QString::fromUtf8("Chyba při odesílání dat");
+const std::string SendFailed = "Chyba při odesílání dat";
 
 enum class Talk { RealTime, Stopwatch, ReadButton };
 
@@ -62,6 +62,13 @@ int FrameSeconds(const sim::Frame &frame) {
     return ((b[1] - '0') * 10 + (b[2] - '0')) * 60 + (b[3] - '0') * 10 + (b[4] - '0');
 }
 
+std::string Joined(const std::vector<std::string> &texts) {
+    std::string all;
+    for (const std::string &text : texts)
+        all += (all.empty() ? "" : " | ") + text;
+    return all;
+}
+
 void RunEventLoop(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
@@ -72,7 +79,7 @@ class FaultMatrix : public MainWindowTest, public ::testing::WithParamInterface<
 protected:
     sim::DisplaySim *display = nullptr;
     // The texts panel 0 showed between two events, in the order shown.
-    QStringList shown;
+    std::vector<std::string> shown;
     QTimer watch;
     QTimer reader;
 
@@ -89,8 +96,8 @@ protected:
         // few milliseconds sees each text the operator could see.
         watch.setTimerType(Qt::PreciseTimer);
         QObject::connect(&watch, &QTimer::timeout, [this] {
-            if (shown.isEmpty() || shown.back() != Panel(0))
-                shown.append(Panel(0));
+            if (shown.empty() || shown.back() != Panel(0))
+                shown.push_back(Panel(0));
         });
         watch.start(5);
         QObject::connect(&reader, &QTimer::timeout, [this] { form->BitBtn12->Click(); });
@@ -118,9 +125,9 @@ TEST_P(FaultMatrix, EachFaultShowsAsAFailureCostsLittleAndLeavesTheLineWorking) 
     for (const Fault &fault : kFaults) {
         SCOPED_TRACE(fault.name);
         // No handler clears panel 0; cleared here, what a fault writes shows.
-        form->StatusBar1->SetPanelText(0, QString());
+        form->StatusBar1->SetPanelText(0, "");
         shown.clear();
-        const QString reply = Panel(1);
+        const std::string reply = Panel(1);
         const std::size_t descriptors = testsupport::OpenDescriptors();
         const auto before = ValueFramesSince(Clock::time_point{});
         const int lastSent = before.empty() ? -1 : FrameSeconds(before.back());
@@ -138,12 +145,12 @@ TEST_P(FaultMatrix, EachFaultShowsAsAFailureCostsLittleAndLeavesTheLineWorking) 
         const double share = duration<double>(testsupport::ThreadCpuTime() - cpu) / (Clock::now() - start);
         EXPECT_LT(share, 0.2) << "CPU time of the window's thread during the fault";
 
-        EXPECT_EQ(shown.contains(SendFailed), fault.fails) << shown.join(" | ").toStdString();
+        EXPECT_EQ(std::find(shown.begin(), shown.end(), SendFailed) != shown.end(), fault.fails) << Joined(shown);
         if (GetParam() != Talk::RealTime) {
-            EXPECT_EQ(Panel(0), fault.fails ? SendFailed : QString()) << "the failure text stays";
+            EXPECT_EQ(Panel(0), fault.fails ? SendFailed : std::string()) << "the failure text stays";
         }
         if (running) {
-            const QString accepted = fault.behaviour == sim::Behaviour::AlwaysMMMM ? QStringLiteral("MMMM")
+            const std::string accepted = fault.behaviour == sim::Behaviour::AlwaysMMMM ? std::string("MMMM")
                                      : fault.fails ? reply
                                                    : form->Edit2->Text() + form->Edit3->Text();
             EXPECT_EQ(Panel(1), accepted) << "panel 1 holds the last accepted reply";
@@ -170,8 +177,8 @@ TEST_P(FaultMatrix, EachFaultShowsAsAFailureCostsLittleAndLeavesTheLineWorking) 
                 const auto arrived = duration_cast<seconds>(after[1].received - kClockStart).count() % 3600;
                 EXPECT_GE(arrived - FrameSeconds(after[1]), 0) << "the clock's second when it was sent";
                 EXPECT_LE(arrived - FrameSeconds(after[1]), 1) << "the clock's second when it was sent";
-                EXPECT_TRUE(QRegularExpression("^10 : \\d\\d : \\d\\d$").match(Panel(0)).hasMatch())
-                    << "the running clock overwrites the failure: " << Panel(0).toStdString();
+                EXPECT_TRUE(std::regex_match(Panel(0), std::regex("10 : \\d\\d : \\d\\d")))
+                    << "the running clock overwrites the failure: " << Panel(0);
             }
         } else {
             form->BitBtn12->Click();
@@ -180,7 +187,7 @@ TEST_P(FaultMatrix, EachFaultShowsAsAFailureCostsLittleAndLeavesTheLineWorking) 
             const auto after = ValueFramesSince(ended);
             ASSERT_EQ(after.size(), 1u);
             EXPECT_EQ(sim::FrameToHex(after[0].bytes), "44 3F 3F 3F 00 0D 0A");
-            EXPECT_EQ(form->Edit2->Text() + form->Edit3->Text(), QString::fromStdString(display->value()));
+            EXPECT_EQ(form->Edit2->Text() + form->Edit3->Text(), display->value());
         }
         EXPECT_EQ(testsupport::OpenDescriptors(), descriptors);
     }

@@ -71,10 +71,10 @@ const std::vector<Expected> kControls{
     {"BitBtn4", Kind::BitBtn, "Zápis", 8, kHidden, kOn, {752, 456, 65, 25}},
 };
 
-const QStringList kFunctions{
-    U("Vlastní čas [hod:min]"),   U("Skutečný čas [hod:min]"),  U("Skutečný čas  [min:sec]"),
-    U("Stopky nahoru [hod:min]"), U("Stopky nahoru [min:sec]"), U("Stopky dolů [hod:min]"),
-    U("Stopky dolů [min:sec]"),
+const std::vector<std::string> kFunctions{
+    "Vlastní čas [hod:min]",   "Skutečný čas [hod:min]",  "Skutečný čas  [min:sec]",
+    "Stopky nahoru [hod:min]", "Stopky nahoru [min:sec]", "Stopky dolů [hod:min]",
+    "Stopky dolů [min:sec]",
 };
 
 // From the first focus on "Konec ", one round of the Tab key.
@@ -82,7 +82,7 @@ const QStringList kTabRound{"Edit2", "Edit3", "BitBtn11", "BitBtn12", "RadioGrou
 
 class MainWindowLayout : public MainWindowTest {
 protected:
-    QWidget *W(const char *name) const { return form->Find<gui::TControl>(name)->Widget(); }
+    QWidget *W(const char *name) const { return Widget(form->Find<gui::TControl>(name)); }
 
     std::vector<const Expected *> Controls(bool shown) const
     {
@@ -111,9 +111,9 @@ TEST_F(MainWindowLayout, CentredClientAreaTitleAndIcon)
 {
     AddDisplay(2);
     Start();
-    QWidget *w = form->Widget();
+    QWidget *w = Widget(*form);
     EXPECT_EQ(w->size(), QSize(425, 267));
-    EXPECT_EQ(form->Caption(), U("Zobrazovací zařízení QMX8350T"));
+    EXPECT_EQ(form->Caption(), "Zobrazovací zařízení QMX8350T");
     EXPECT_EQ(w->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
     // Centred as the 441 x 303 window with its frame, whatever frame the
     // window manager gives (none under a bare X server).
@@ -179,14 +179,14 @@ TEST_F(MainWindowLayout, ServiceControlsTakeNoKeyNoClickAndNoFocusAlsoInAWideWin
     QApplication::processEvents();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
-    form->Widget()->resize(1000, 520);
+    Widget(*form)->resize(1000, 520);
     QApplication::processEvents();
     for (const Expected *e : Controls(kHidden)) {
         SCOPED_TRACE(e->name);
         EXPECT_FALSE(W(e->name)->isVisible());
         const QPoint centre = e->rect.center();
-        EXPECT_EQ(form->Widget()->childAt(centre), nullptr);
-        QTest::mouseClick(form->Widget()->windowHandle(), Qt::LeftButton, {}, centre);
+        EXPECT_EQ(Widget(*form)->childAt(centre), nullptr);
+        QTest::mouseClick(Widget(*form)->windowHandle(), Qt::LeftButton, {}, centre);
     }
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::AltModifier);
     EXPECT_FALSE(testButton->isDown());
@@ -202,7 +202,7 @@ TEST_F(MainWindowLayout, ServiceControlsTakeNoKeyNoClickAndNoFocusAlsoInAWideWin
     QTest::keyClick(konec, Qt::Key_T, Qt::AltModifier);
     EXPECT_TRUE(testButton->isDown());
     EXPECT_TRUE(QTest::qWaitFor([&] { return clicks == 1; }, 5000));
-    QTest::mouseClick(form->Widget()->windowHandle(), Qt::LeftButton, {}, testButton->geometry().center());
+    QTest::mouseClick(Widget(*form)->windowHandle(), Qt::LeftButton, {}, testButton->geometry().center());
     EXPECT_EQ(clicks, 2);
 }
 
@@ -214,8 +214,8 @@ TEST_F(MainWindowLayout, ServiceModeShowsTheServiceControlsWhereTheyAreLaidOut)
     form = std::make_unique<TForm1>();
     form->ShowServiceControls();
     form->Show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form->Widget()));
-    QWidget *w = form->Widget();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Widget(*form)));
+    QWidget *w = Widget(*form);
     EXPECT_GE(w->width(), 903);
     EXPECT_LE(w->width(), 903 + 16);
     const QRect bar = W("StatusBar1")->geometry();
@@ -239,7 +239,7 @@ TEST_F(MainWindowLayout, ServiceModeShowsTheServiceControlsWhereTheyAreLaidOut)
             EXPECT_EQ(w->childAt(e->rect.center()), W(e->name)) << "reachable by the mouse";
         }
     }
-    EXPECT_EQ(Panel(0), U("Připojen displej na portu COM2")) << "the start-up runs as ever";
+    EXPECT_EQ(Panel(0), "Připojen displej na portu COM2") << "the start-up runs as ever";
     EXPECT_TRUE(SaveScreenshot(w, QStringLiteral("form1_service.png")));
 }
 
@@ -257,9 +257,9 @@ TEST_F(MainWindowLayout, ResizingMovesNothingButTheStatusBar)
 
     for (QSize size : {QSize(1000, 520), QSize(300, 200), QSize(425, 267)}) {
         SCOPED_TRACE(size.width());
-        form->Widget()->resize(size);
+        Widget(*form)->resize(size);
         QApplication::processEvents();
-        ASSERT_EQ(form->Widget()->size(), size);
+        ASSERT_EQ(Widget(*form)->size(), size);
         for (const auto &[name, rect] : before)
             EXPECT_EQ(W(name.toUtf8().constData())->geometry(), rect) << name.toStdString();
         EXPECT_EQ(W("StatusBar1")->geometry(), QRect(0, size.height() - 19, size.width(), 19));
@@ -331,7 +331,7 @@ TEST_F(MainWindowLayout, TextsKeepTheirSignificantBlanksAsDrawn)
     Start();
     EXPECT_EQ(form->BitBtn6->Caption(), "Konec ");
     EXPECT_EQ(form->BitBtn10->Caption(), "Stop ");
-    EXPECT_EQ(static_cast<QAbstractButton *>(form->RadioGroup1->Widget()->findChildren<QAbstractButton *>()[2])->text(),
+    EXPECT_EQ(static_cast<QAbstractButton *>(Widget(form->RadioGroup1)->findChildren<QAbstractButton *>()[2])->text(),
               U("Skutečný čas  [min:sec]"));
     // A label is as wide as its text: the blanks take room on the screen.
     for (const char *name : {"Label7", "Label6"}) {
@@ -342,7 +342,7 @@ TEST_F(MainWindowLayout, TextsKeepTheirSignificantBlanksAsDrawn)
         EXPECT_GT(fm.horizontalAdvance(label->text()), fm.horizontalAdvance(label->text().trimmed()));
     }
     EXPECT_EQ(form->Label7->Caption(), " : ");
-    EXPECT_EQ(form->Label6->Caption(), U("Další ovládání "));
+    EXPECT_EQ(form->Label6->Caption(), "Další ovládání ");
 }
 
 TEST_F(MainWindowLayout, ScreenshotTextsFitAndCzechLettersAreInTheFont)
@@ -351,8 +351,8 @@ TEST_F(MainWindowLayout, ScreenshotTextsFitAndCzechLettersAreInTheFont)
     AddDisplay(3, sim::Behaviour::Normal, "1200");
     WriteSettings(4, 1, 0, 1);
     Start();
-    ASSERT_EQ(Panel(0), U("Připojen displej na portu COM3"));
-    EXPECT_TRUE(SaveScreenshot(form->Widget(), QStringLiteral("form1.png")));
+    ASSERT_EQ(Panel(0), "Připojen displej na portu COM3");
+    EXPECT_TRUE(SaveScreenshot(Widget(*form), QStringLiteral("form1.png")));
 
     ExpectListedTextsFit(*form, kControls);
     for (QAbstractButton *item : W("RadioGroup1")->findChildren<QAbstractButton *>()) {
@@ -367,10 +367,10 @@ TEST_F(MainWindowLayout, ScreenshotTextsFitAndCzechLettersAreInTheFont)
         EXPECT_LE(QFontMetrics(panel->font()).horizontalAdvance(panel->text()), panel->contentsRect().width())
             << panel->text().toStdString();
     }
-    for (int i = 0; i < kFunctions.size(); ++i) {
+    for (int i = 0; i < int(kFunctions.size()); ++i) {
         form->RadioGroup1->SetItemIndex(i);
         ExpectTextFits(W("BitBtn11"));
-        EXPECT_LE(QFontMetrics(panels[0]->font()).horizontalAdvance(Panel(0)), panels[0]->contentsRect().width());
+        EXPECT_LE(QFontMetrics(panels[0]->font()).horizontalAdvance(QString::fromStdString(Panel(0))), panels[0]->contentsRect().width());
         // The headline stays clear of the frame below it.
         EXPECT_LE(W("Label10")->geometry().bottom(), W("Bevel4")->y());
     }
@@ -381,9 +381,9 @@ TEST_F(MainWindowLayout, ScaledByOneAndAHalf)
 {
     // No display: the start-up search fails at once on the empty port folder.
     form = std::make_unique<TForm1>();
-    form->Widget()->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Widget()));
-    CheckScalesByOneAndAHalf(form->Widget(), W("Label10"), Ink::Blue);
+    Widget(*form)->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Widget(*form)));
+    CheckScalesByOneAndAHalf(Widget(*form), W("Label10"), Ink::Blue);
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
+std::string U(const char *s) { return s; }
 
 class RunTest : public MainWindowTest {
 protected:
@@ -82,7 +82,7 @@ TEST_F(RunTest, WholeDisplayWritesStartsAndTicksWithCButReadsWithD) {
 TEST_F(RunTest, ReadPutsTheReplyIntoTheBoxesAsReceived) {
     StartWith(4);
     display->setValue("1234");
-    const QString before = Panel(0);
+    const std::string before = Panel(0);
     form->BitBtn12->Click();
     EXPECT_EQ(Sent(1), std::vector<std::string>{"44 3F 3F 3F 00 0D 0A"});
     EXPECT_EQ(form->Edit2->Text(), "12");
@@ -261,7 +261,7 @@ TEST_F(RunTest, BadNumberForACountDownShowsTheErrorAndStartsNothing) {
     StartWith(5);
     form->Edit2->SetText("1a");
     form->Edit3->SetText("30");
-    QString text;
+    std::string text;
     AnswerNextMessageBox(&text);
     form->BitBtn11->Click();
     EXPECT_EQ(text, U("Chybný formát čísla"));

@@ -6,7 +6,7 @@
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
+std::string U(const char *s) { return s; }
 
 struct Selection {
     int index;
@@ -60,8 +60,8 @@ TEST_F(MainWindowTest, CheckBoxStoresOneOrZero) {
     WriteSettings(3, 1, 0, 7);
     Start();
     EXPECT_EQ(Drv232::ParameterRecord.WholeDisplay, 1);
-    QTest::mouseClick(form->CheckBox1->Widget(), Qt::LeftButton, {},
-                      QPoint(6, form->CheckBox1->Widget()->height() / 2));
+    QTest::mouseClick(Widget(form->CheckBox1), Qt::LeftButton, {},
+                      QPoint(6, Widget(form->CheckBox1)->height() / 2));
     EXPECT_FALSE(form->CheckBox1->Checked());
     EXPECT_EQ(Drv232::ParameterRecord.WholeDisplay, 0);
     form->CheckBox1->SetChecked(true);

@@ -3,6 +3,7 @@
 // at a set period, and the test window opened over the main window.
 #include "window_fixture.h"
 
+#include "gui/convert.h"
 #include "tests/support/displays.h"
 
 #include <QApplication>
@@ -14,9 +15,9 @@
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
+std::string U(const char *s) { return s; }
 // What a control shows of the display's four bytes: up to the first zero.
-QString Shown(const std::string &bytes) { return QString::fromLatin1(bytes.c_str()); }
+std::string Shown(const std::string &bytes) { return gui::FromCp1250(bytes.c_str()); }
 
 class ServiceTest : public MainWindowTest {
 protected:
@@ -41,9 +42,9 @@ protected:
         form->BitBtn5->Click();
         ASSERT_EQ(Sent(1).size(), 1u);
     }
-    void TypeAndLeave(QWidget *field, const QString &text, QWidget *next) {
+    void TypeAndLeave(QWidget *field, const std::string &text, QWidget *next) {
         field->setFocus(Qt::TabFocusReason);
-        static_cast<QLineEdit *>(field)->setText(text);
+        static_cast<QLineEdit *>(field)->setText(QString::fromStdString(text));
         next->setFocus(Qt::TabFocusReason);
     }
 };
@@ -88,13 +89,13 @@ TEST_F(ServiceTest, SteppingStartsFromTheDisplaysLastReply) {
         for (const bool up : {true, false}) {
             SCOPED_TRACE(std::string(c.reply) + (up ? " up" : " down"));
             LastReply(c.reply);
-            form->StatusBar1->SetPanelText(0, QString());
+            form->StatusBar1->SetPanelText(0, "");
             (up ? form->BitBtn1 : form->BitBtn2)->Click();
             const char *wire = up ? c.up : c.down;
             if (wire) {
                 EXPECT_EQ(Sent(1), std::vector<std::string>{wire});
                 EXPECT_EQ(Panel(1), Shown(display->value()));
-                EXPECT_EQ(Panel(0), QString());
+                EXPECT_EQ(Panel(0), std::string());
             } else {
                 EXPECT_EQ(Sent(0), std::vector<std::string>{});
                 EXPECT_EQ(Panel(0), U("Chybný formát čísla."));
@@ -131,7 +132,7 @@ TEST_F(ServiceTest, Edit1IsWrittenWithUpToTwoLeadingZerosAndReadBack) {
     EXPECT_EQ(Drv232::DisplayText, "???");
 
     // Leaving Edit1 takes its text, which the file button then writes.
-    TypeAndLeave(form->Edit1->Widget(), U("Ž9"), form->Button4->Widget());
+    TypeAndLeave(Widget(form->Edit1), U("Ž9"), Widget(form->Button4));
     EXPECT_EQ(Drv232::DisplayText, "\x8E" "9");
 }
 
@@ -143,7 +144,7 @@ TEST_F(ServiceTest, PeriodIsTakenAsTypedBeforeTheSpinEditClampsIt) {
     } cases[] = {{"5000", 5000, "3600"}, {"-5", 65531, "0"}, {"abc", 0, "abc"}, {"65535", 65535, "3600"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
-        TypeAndLeave(form->SpinEdit1->Widget(), U(c.typed), form->Edit1->Widget());
+        TypeAndLeave(Widget(form->SpinEdit1), U(c.typed), Widget(form->Edit1));
         EXPECT_EQ(Drv232::ParameterRecord.Period, c.period);
         EXPECT_EQ(form->SpinEdit1->Text(), U(c.shown));
     }
@@ -153,8 +154,8 @@ TEST_F(ServiceTest, PeriodIsTakenAsTypedBeforeTheSpinEditClampsIt) {
         form->BitBtn9->Click();
         EXPECT_EQ(form->Timer1->Interval(), interval);
         EXPECT_TRUE(form->Timer1->Enabled());
-        EXPECT_EQ(form->Timer1->Timer()->isActive(), interval > 0);
-        EXPECT_GT(form->Timer1->Timer()->remainingTime(), interval - 60000);
+        EXPECT_EQ(Timer(form->Timer1)->isActive(), interval > 0);
+        EXPECT_GT(Timer(form->Timer1)->remainingTime(), interval - 60000);
         form->BitBtn10->Click();
     }
 }
@@ -250,12 +251,12 @@ TEST_F(ServiceTest, TestWindowOpensModallyAndBothKindsOfFramesReachTheWire) {
     form->RadioGroup1->SetItemIndex(2);
     form->BitBtn11->Click();
     ClearWire();
-    const QString title = U("Testování zobrazovače Varn6604");
+    const QString title = QString::fromUtf8("Testování zobrazovače Varn6604");
     testsupport::OnModal([&](QWidget *w) { return w->windowTitle() == title; },
                          [&](QWidget *w) {
                              // A click on "Stop" of the main window goes nowhere meanwhile.
-                             QTest::mouseClick(form->Widget()->windowHandle(), Qt::LeftButton, {},
-                                               form->BitBtn11->Widget()->geometry().center());
+                             QTest::mouseClick(Widget(*form)->windowHandle(), Qt::LeftButton, {},
+                                               Widget(form->BitBtn11)->geometry().center());
                              w->findChild<QPushButton *>("Button2")->click();
                              QTimer::singleShot(2600, w, [w] { w->close(); });
                          });

@@ -9,7 +9,7 @@
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
+std::string U(const char *s) { return s; }
 
 std::vector<int> PortsTried(const std::vector<std::pair<int, sim::Frame>> &log) {
     std::vector<int> ports;
@@ -51,7 +51,7 @@ TEST_P(SearchStart, TriesThePortBelowFirstAndTheStartPortLast) {
     WriteSettings(GetParam().stored, 1, 0, 0);
     Start();
     EXPECT_EQ(PortsTried(WireLog()), GetParam().expectedTries);
-    EXPECT_EQ(Panel(0), U("Připojen displej na portu COM") + QString::number(GetParam().display));
+    EXPECT_EQ(Panel(0), U("Připojen displej na portu COM") + std::to_string(GetParam().display));
     EXPECT_EQ(Drv232::ParameterRecord.Port, GetParam().stored) << "the found port is not stored";
 }
 
@@ -122,7 +122,7 @@ TEST_F(MainWindowTest, StoredCountDownWithoutADisplayKeepsTheSelectionTexts) {
     EXPECT_EQ(Drv232::DisplayText, "???");
     for (gui::TControl *control : std::initializer_list<gui::TControl *>{
              form->Edit2, form->Edit3, form->CheckBox1, form->RadioGroup1, form->BitBtn11, form->BitBtn12})
-        EXPECT_FALSE(control->Enabled()) << control->Name.toStdString();
+        EXPECT_FALSE(control->Enabled()) << control->Name;
     EXPECT_TRUE(form->BitBtn6->Enabled());
 }
 
@@ -156,12 +156,12 @@ TEST_F(MainWindowTest, ActivationRunsOnceAlsoAfterAModalBoxCloses) {
     Start();
     ASSERT_EQ(display.frames().size(), 1u);
 
-    QString text;
+    std::string text;
     AnswerNextMessageBox(&text);
     gui::ShowErrorBox(form.get(), U("Chybný formát čísla"));
-    form->Widget()->activateWindow();
+    Widget(*form)->activateWindow();
     QTest::qWait(100);
-    form->Widget()->hide();
+    Widget(*form)->hide();
     form->Show();
     QTest::qWait(100);
     EXPECT_EQ(text, U("Chybný formát čísla"));

@@ -30,11 +30,11 @@ void MainWindowTest::Start() {
     form = std::make_unique<TForm1>();
     form->Show();
     // The search runs inside the activation event and may take half a minute.
-    ASSERT_TRUE(QTest::qWaitForWindowActive(form->Widget(), 60000));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Widget(*form), 60000));
     QApplication::processEvents();
 }
 
-QString MainWindowTest::Panel(int index) const { return form->StatusBar1->PanelText(index); }
+std::string MainWindowTest::Panel(int index) const { return form->StatusBar1->PanelText(index); }
 
 std::vector<std::pair<int, sim::Frame>> MainWindowTest::WireLog() const {
     std::vector<std::pair<int, sim::Frame>> log;

@@ -1,6 +1,7 @@
 #pragma once
 // The main window on Qt's offscreen platform, with emulated displays on real
 // ptys, the settings file in a temp working folder and the clock on a hook.
+#include "gui/qt_widgets.h"
 #include "main_window/tform1.h"
 #include "platform/local_time.h"
 #include "serial/drv232.h"
@@ -8,7 +9,7 @@
 #include "tests/support/displays.h"
 #include "tests/support/qt_tests.h"
 
-#include <QString>
+#include <string>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -24,7 +25,7 @@ protected:
     void WriteSettings(int port, int period, int function, int wholeDisplay);
     // Creates the window, shows it and waits until its activation has run.
     void Start();
-    QString Panel(int index) const;
+    std::string Panel(int index) const;
     // Every frame the displays saw, oldest first, with the port that saw it.
     std::vector<std::pair<int, sim::Frame>> WireLog() const;
     void ClearWire();
@@ -37,3 +38,5 @@ protected:
 std::string Hex(const std::string &bytes);
 
 using testsupport::AnswerNextMessageBox;
+using gui::qt::Timer;
+using gui::qt::Widget;

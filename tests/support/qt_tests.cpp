@@ -42,12 +42,12 @@ void OnModal(std::function<bool(QWidget *)> accept, std::function<void(QWidget *
     poll->start(20);
 }
 
-void AnswerNextMessageBox(QString *text) {
+void AnswerNextMessageBox(std::string *text) {
     OnModal([](QWidget *w) { return qobject_cast<QMessageBox *>(w) != nullptr; },
             [text](QWidget *w) {
                 auto *box = static_cast<QMessageBox *>(w);
                 if (text)
-                    *text = box->text();
+                    *text = box->text().toStdString();
                 box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->accept();
             });
 }

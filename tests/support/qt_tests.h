@@ -3,6 +3,7 @@
 // the QApplication is made.
 #include <QString>
 #include <functional>
+#include <string>
 
 class QWidget;
 
@@ -18,6 +19,6 @@ void PrepareQtTests();
 // within that window's own loop.
 void OnModal(std::function<bool(QWidget *)> accept, std::function<void(QWidget *)> act);
 // Waits for the next modal message box, records its text and presses OK.
-void AnswerNextMessageBox(QString *text);
+void AnswerNextMessageBox(std::string *text);
 
 } // namespace testsupport

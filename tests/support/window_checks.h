@@ -4,6 +4,7 @@
 // the Tab key, what the glyph buttons draw, texts that must fit, screenshots
 // and a copy of the test run at another scale factor.
 #include "gui/form.h"
+#include "gui/qt_widgets.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -31,6 +32,8 @@
 #include <vector>
 
 namespace windowcheck {
+
+using gui::qt::Widget;
 
 enum class Kind { Label, Edit, Button, BitBtn, SpeedButton, CheckBox, RadioGroup, SpinEdit, StatusBar, Panel, Bevel, Timer };
 enum class Ink { WindowText, Blue, Red };
@@ -64,10 +67,10 @@ inline const char *KindName(Kind kind)
 
 // The control's class as the window's code sees it, and the Qt widget that
 // the user actually gets for it.
-inline bool HasKind(const gui::TForm &form, const QString &name, Kind kind)
+inline bool HasKind(const gui::TForm &form, const std::string &name, Kind kind)
 {
     auto widgetIs = [&](auto *control, auto qtClass) {
-        return control && qobject_cast<decltype(qtClass)>(control->Widget()) != nullptr;
+        return control && qobject_cast<decltype(qtClass)>(Widget(control)) != nullptr;
     };
     switch (kind) {
     case Kind::Label: return widgetIs(form.Find<gui::TLabel>(name), (QLabel *)nullptr);
@@ -87,7 +90,7 @@ inline bool HasKind(const gui::TForm &form, const QString &name, Kind kind)
     return false;
 }
 
-inline std::optional<QString> TextOf(const gui::TForm &form, const QString &name)
+inline std::optional<std::string> TextOf(const gui::TForm &form, const std::string &name)
 {
     if (auto *c = form.Find<gui::TLabel>(name)) return c->Caption();
     if (auto *c = form.Find<gui::TEdit>(name)) return c->Text();
@@ -112,10 +115,10 @@ inline QColor InkColour(Ink ink, const QWidget *w)
 // the kind, text, tab place, states, place and font listed.
 inline void ExpectControls(const gui::TForm &form, const std::vector<Expected> &expected)
 {
-    std::set<QString> listed;
+    std::set<std::string> listed;
     for (const Expected &e : expected) {
         SCOPED_TRACE(e.name);
-        const QString name = U(e.name);
+        const std::string name = e.name;
         listed.insert(name);
         ASSERT_NE(form.Find<gui::TObject>(name), nullptr) << "missing";
         EXPECT_TRUE(HasKind(form, name, e.kind)) << "is not a " << KindName(e.kind);
@@ -127,12 +130,12 @@ inline void ExpectControls(const gui::TForm &form, const std::vector<Expected> &
         }
         const auto *control = form.Find<gui::TControl>(name);
         ASSERT_NE(control, nullptr);
-        QWidget *w = control->Widget();
-        EXPECT_EQ(TextOf(form, name), e.text ? std::optional<QString>(U(e.text)) : std::nullopt);
+        QWidget *w = Widget(control);
+        EXPECT_EQ(TextOf(form, name), e.text ? std::optional<std::string>(e.text) : std::nullopt);
         EXPECT_EQ(control->TabOrder, e.tab);
         EXPECT_EQ(control->Visible(), e.shown);
         EXPECT_EQ(control->Enabled(), e.enabled);
-        EXPECT_EQ(w->parentWidget(), e.parent ? form.Find<gui::TControl>(e.parent)->Widget() : form.Widget());
+        EXPECT_EQ(w->parentWidget(), e.parent ? Widget(form.Find<gui::TControl>(e.parent)) : Widget(form));
         // Labels size themselves to their text; only where they start is fixed.
         if (e.kind == Kind::Label)
             EXPECT_EQ(w->pos(), e.rect.topLeft());
@@ -146,10 +149,11 @@ inline void ExpectControls(const gui::TForm &form, const std::vector<Expected> &
         EXPECT_EQ(w->palette().color(QPalette::Active, w->foregroundRole()), InkColour(e.font.ink, w));
     }
     for (const gui::ControlLayout &row : form.Layout().controls)
-        EXPECT_TRUE(listed.count(QString::fromStdString(row.name))) << "unexpected control " << row.name;
-    for (QWidget *child : form.Widget()->findChildren<QWidget *>()) {
-        if (form.Find<gui::TControl>(child->objectName())) {
-            EXPECT_TRUE(listed.count(child->objectName())) << child->objectName().toStdString();
+        EXPECT_TRUE(listed.count(row.name)) << "unexpected control " << row.name;
+    for (QWidget *child : Widget(form)->findChildren<QWidget *>()) {
+        const std::string name = child->objectName().toStdString();
+        if (form.Find<gui::TControl>(name)) {
+            EXPECT_TRUE(listed.count(name)) << name;
         }
     }
 }
@@ -158,7 +162,7 @@ inline void ExpectControls(const gui::TForm &form, const std::vector<Expected> &
 inline QString ControlOf(const gui::TForm &form, QWidget *w)
 {
     for (; w; w = w->parentWidget())
-        if (form.Find<gui::TControl>(w->objectName()))
+        if (form.Find<gui::TControl>(w->objectName().toStdString()))
             return w->objectName();
     return QStringLiteral("<none>");
 }
@@ -284,7 +288,7 @@ inline void ExpectListedTextsFit(const gui::TForm &form, const std::vector<Expec
     for (const Expected &e : expected) {
         if (e.kind == Kind::Timer)
             continue;
-        QWidget *w = form.Find<gui::TControl>(e.name)->Widget();
+        QWidget *w = Widget(form.Find<gui::TControl>(e.name));
         ExpectTextFits(w);
         if (e.text)
             ExpectGlyphsInFont(w, U(e.text));

@@ -47,9 +47,9 @@ protected:
     bool ShowActive()
     {
         form.Show();
-        return QTest::qWaitForWindowActive(form.Widget());
+        return QTest::qWaitForWindowActive(Widget(form));
     }
-    QWidget *W(const char *name) const { return form.Find<gui::TControl>(name)->Widget(); }
+    QWidget *W(const char *name) const { return Widget(form.Find<gui::TControl>(name)); }
 };
 
 TEST_F(TestWindowLayout, ControlsAsTheWindowIsMade)
@@ -59,8 +59,8 @@ TEST_F(TestWindowLayout, ControlsAsTheWindowIsMade)
 
 TEST_F(TestWindowLayout, OpensAtItsPlaceWithinItsOuterSizeWithTheProgramIcon)
 {
-    QWidget *w = form.Widget();
-    EXPECT_EQ(form.Caption(), U("Testování zobrazovače Varn6604"));
+    QWidget *w = Widget(form);
+    EXPECT_EQ(form.Caption(), "Testování zobrazovače Varn6604");
     EXPECT_EQ(w->palette().color(QPalette::Window), QApplication::palette().color(QPalette::Button));
     ASSERT_TRUE(ShowActive());
     EXPECT_EQ(w->frameGeometry().topLeft(), QPoint(406, 173));
@@ -104,7 +104,7 @@ TEST_F(TestWindowLayout, HiddenDecimalPointButtonTakesNoClickWhereItWouldBe)
     QSignalSpy pressed(button, &QAbstractButton::pressed);
     const QPoint centre = button->geometry().center();
 
-    QTest::mouseClick(form.Widget()->windowHandle(), Qt::LeftButton, {}, centre);
+    QTest::mouseClick(Widget(form)->windowHandle(), Qt::LeftButton, {}, centre);
     QApplication::processEvents();
     EXPECT_EQ(pressed.count(), 0);
     EXPECT_EQ(clicks, 0);
@@ -113,7 +113,7 @@ TEST_F(TestWindowLayout, HiddenDecimalPointButtonTakesNoClickWhereItWouldBe)
     // The same click reaches the button once it is shown, so the click above
     // did land where the button lies.
     form.Button3->SetVisible(true);
-    QTest::mouseClick(form.Widget()->windowHandle(), Qt::LeftButton, {}, centre);
+    QTest::mouseClick(Widget(form)->windowHandle(), Qt::LeftButton, {}, centre);
     EXPECT_EQ(pressed.count(), 1);
     EXPECT_EQ(clicks, 1);
 }
@@ -127,9 +127,9 @@ TEST_F(TestWindowLayout, ResizingMovesNoControl)
             before[U(e.name)] = W(e.name)->geometry();
     for (QSize size : {QSize(1000, 600), QSize(200, 120)}) {
         SCOPED_TRACE(size.width());
-        form.Widget()->resize(size);
+        Widget(form)->resize(size);
         QApplication::processEvents();
-        ASSERT_EQ(form.Widget()->size(), size);
+        ASSERT_EQ(Widget(form)->size(), size);
         for (const auto &[name, rect] : before)
             EXPECT_EQ(W(name.toUtf8().constData())->geometry(), rect) << name.toStdString();
         EXPECT_FALSE(form.Button3->Visible());
@@ -139,7 +139,7 @@ TEST_F(TestWindowLayout, ResizingMovesNoControl)
 TEST_F(TestWindowLayout, ScreenshotTextsFitAndCzechLettersAreInTheFont)
 {
     ASSERT_TRUE(ShowActive());
-    EXPECT_TRUE(SaveScreenshot(form.Widget(), QStringLiteral("form2.png")));
+    EXPECT_TRUE(SaveScreenshot(Widget(form), QStringLiteral("form2.png")));
     ExpectListedTextsFit(form, kControls);
     // Labels grow with their text and must stay inside what holds them.
     for (const Expected &e : kControls) {
@@ -154,9 +154,9 @@ TEST_F(TestWindowLayout, ScreenshotTextsFitAndCzechLettersAreInTheFont)
 // At 1.5 times the resolution the window and its red texts grow by 1.5.
 TEST_F(TestWindowLayout, ScaledByOneAndAHalf)
 {
-    form.Widget()->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Widget()));
-    CheckScalesByOneAndAHalf(form.Widget(), W("Label3"), Ink::Red);
+    Widget(form)->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Widget(form)));
+    CheckScalesByOneAndAHalf(Widget(form), W("Label3"), Ink::Red);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The display test window at work: the frames of each test step as the
 // emulated display receives them, the texts the technician reads, the
 // period typed in, and "Zpět".
+#include "gui/qt_widgets.h"
 #include "serial/drv232.h"
 #include "test_window/tform2.h"
 #include "tests/support/displays.h"
@@ -16,7 +17,10 @@
 
 namespace {
 
-QString U(const char *s) { return QString::fromUtf8(s); }
+using gui::qt::Timer;
+using gui::qt::Widget;
+
+std::string U(const char *s) { return s; }
 
 class TestWindowSteps : public ::testing::Test {
 protected:
@@ -40,18 +44,18 @@ protected:
     void Open() {
         form = std::make_unique<TForm2>(nullptr);
         form->Show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form->Widget()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Widget(*form)));
         display->clearFrames();
     }
     // Types text into edit and moves the focus on, as the technician does.
-    void TypeAndLeave(gui::TEdit *edit, const QString &text) {
-        edit->Widget()->setFocus(Qt::TabFocusReason);
+    void TypeAndLeave(gui::TEdit *edit, const std::string &text) {
+        Widget(edit)->setFocus(Qt::TabFocusReason);
         edit->SetText(text);
-        form->Button5->Widget()->setFocus(Qt::TabFocusReason);
+        Widget(form->Button5)->setFocus(Qt::TabFocusReason);
     }
     std::vector<std::string> Sent(std::size_t expected) { return testsupport::TakeFrames(*display, expected); }
-    QString Digits() const {
-        QString shown;
+    std::string Digits() const {
+        std::string shown;
         for (auto *label : {form->Label9, form->Label10, form->Label11, form->Label12, form->Label13})
             shown += label->Caption();
         return shown;
@@ -92,11 +96,11 @@ TEST_F(TestWindowSteps, CharacterTestSendsOneCodeInAllFivePlacesAndStepsOn) {
         SCOPED_TRACE(step.wire);
         if (step.typed)
             form->Edit2->SetText(U(step.typed));
-        QString box;
+        std::string box;
         if (step.box)
             testsupport::AnswerNextMessageBox(&box);
         form->Button1->Click();
-        EXPECT_EQ(box, step.box ? U("Chybný formát čísla") : QString());
+        EXPECT_EQ(box, step.box ? U("Chybný formát čísla") : std::string());
         EXPECT_EQ(Sent(1), std::vector<std::string>{step.wire});
         if (step.info) {
             EXPECT_EQ(form->Label3->Caption(), U(step.info));
@@ -139,9 +143,9 @@ TEST_F(TestWindowSteps, CounterCountsFiveDecimalDigitsShownAndSent) {
     EXPECT_EQ(form->Label3->Caption(), U("Konec testu"));
     EXPECT_FALSE(form->Timer1->Enabled());
     EXPECT_FALSE(form->Panel1->Visible());
-    EXPECT_TRUE(form->Widget()->isVisible());
+    EXPECT_TRUE(Widget(*form)->isVisible());
     form->Button5->Click();
-    EXPECT_FALSE(form->Widget()->isVisible()) << "with no test running, Zpět closes the window";
+    EXPECT_FALSE(Widget(*form)->isVisible()) << "with no test running, Zpět closes the window";
 }
 
 // Nothing offers this test to the technician; it still works when shown.
@@ -192,14 +196,14 @@ TEST_F(TestWindowSteps, PeriodFollowsTheRegionalSeparatorAndOnlySoundIntervalsTi
         QLocale::setDefault(QLocale(c.language));
         Open();
         EXPECT_EQ(form->Edit1->Text(), U(c.shown));
-        QString box;
+        std::string box;
         if (c.box)
             testsupport::AnswerNextMessageBox(&box);
         TypeAndLeave(form->Edit1, U(c.typed));
-        EXPECT_EQ(box, c.box ? U("Chybná perioda") : QString());
+        EXPECT_EQ(box, c.box ? U("Chybná perioda") : std::string());
         form->Button2->Click();
         EXPECT_EQ(form->Timer1->Interval(), c.interval);
-        EXPECT_EQ(form->Timer1->Timer()->isActive(), c.interval > 0);
+        EXPECT_EQ(Timer(form->Timer1)->isActive(), c.interval > 0);
     }
 }
 

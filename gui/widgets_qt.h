@@ -1,6 +1,6 @@
 #pragma once
 // The Qt widgets behind the controls whose behaviour Qt's stock widgets do
-// not have. Private to the GUI layer.
+// not have. Private to the Qt backend of the GUI layer.
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QList>
@@ -17,8 +17,9 @@ class QToolButton;
 namespace gui::detail {
 
 // Calls onExit when the keyboard focus leaves the watched widget for another
-// control of its window. Focus lost to another window or program, or to a
-// popup menu, is no exit: the operator has not finished with the field.
+// control of its window. Focus lost to the window itself (its control went
+// out of reach), to another window or program, or to a popup menu, is no
+// exit: the operator has not finished with the field.
 class FocusExitFilter : public QObject {
 public:
     FocusExitFilter(QWidget *watched, std::function<void()> onExit);

@@ -1,4 +1,4 @@
-#include "gui/fonts.h"
+#include "gui/fonts_qt.h"
 
 #include <QColor>
 #include <QPalette>

@@ -1,6 +1,7 @@
 #include "gui/convert.h"
 
 #include <QLocale>
+#include <QString>
 #include <cmath>
 
 namespace gui {
@@ -17,19 +18,24 @@ QLocale Regional()
 
 } // namespace
 
-std::optional<double> StrToFloatRegional(const QString &text)
+std::optional<double> StrToFloatRegional(const std::string &text)
 {
     bool ok = false;
-    const double value = Regional().toDouble(text.trimmed(), &ok);
+    const double value = Regional().toDouble(QString::fromUtf8(text).trimmed(), &ok);
     // Qt reads "inf" and "nan" too, and reports an overflow as infinity.
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
 
-QString FloatToStrRegional(double value, int decimals)
+std::string FloatToStrRegional(double value, int decimals)
 {
-    return Regional().toString(value, 'f', decimals);
+    return Regional().toString(value, 'f', decimals).toStdString();
+}
+
+std::string RegionalDecimalSeparator()
+{
+    return QLocale().decimalPoint().toStdString();
 }
 
 } // namespace gui

@@ -1,4 +1,4 @@
-#include "gui/widgets.h"
+#include "gui/widgets_qt.h"
 
 #include "gui/convert.h"
 
@@ -28,8 +28,11 @@ FocusExitFilter::FocusExitFilter(QWidget *watched, std::function<void()> onExit)
 bool FocusExitFilter::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::FocusOut) {
+        // The focus has moved on by now; to the window itself is no exit.
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && onExit_)
+        const QWidget *to = QApplication::focusWidget();
+        const bool toWindow = to && to == static_cast<QWidget *>(watched)->window();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !toWindow && onExit_)
             onExit_();
     }
     return QObject::eventFilter(watched, event);
@@ -96,7 +99,7 @@ int SpinLineEdit::clamp(long long value) const
 
 int SpinLineEdit::value() const
 {
-    return StrToIntStrict(text()).value_or(min_);
+    return StrToIntStrict(text().toStdString()).value_or(min_);
 }
 
 void SpinLineEdit::setValue(int value)

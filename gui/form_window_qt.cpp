@@ -1,4 +1,4 @@
-#include "gui/form_window.h"
+#include "gui/form_window_qt.h"
 
 #include <QHideEvent>
 #include <QShowEvent>
