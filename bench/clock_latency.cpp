@@ -14,10 +14,15 @@
 // where permitted, in every run (a real display is a device that waits for no
 // processor), so that the figures are qmxctl's own wake-up and not the
 // bench's.
-// The time from SIGTERM to qmxctl's exit is measured too.
+// The time from SIGTERM to qmxctl's exit is measured too, and beside it the
+// lateness of a thread of the bench's own that sleeps to each change of
+// second as qmxctl does, at the reading thread's priority: it tells a machine
+// that delays every wake-up (a virtual machine whose processor is taken away)
+// from a delay on the way to the display.
 #include "sim/display_sim.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -120,6 +125,18 @@ int main(int argc, char **argv)
         std::lock_guard lock(mutex);
         arrivals.push_back({at, std::string(frame.bytes.begin() + 1, frame.bytes.begin() + 5)});
     });
+    std::atomic<bool> probing{true};
+    std::vector<double> wakeups;
+    std::thread probe([&] {
+        while (probing) {
+            timespec now{};
+            clock_gettime(CLOCK_REALTIME, &now);
+            const timespec next{now.tv_sec + 1, 0};
+            clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &next, nullptr);
+            clock_gettime(CLOCK_REALTIME, &now);
+            wakeups.push_back(double(now.tv_sec - next.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6);
+        }
+    });
     if (!display.start())
         Fail(display.error());
 
@@ -147,6 +164,8 @@ int main(int argc, char **argv)
     const int childPolicy = sched_getscheduler(child);
 
     std::this_thread::sleep_for(std::chrono::seconds(seconds) + std::chrono::milliseconds(300));
+    probing = false;
+    probe.join();
     const auto stopAsked = Steady::now();
     kill(child, SIGTERM);
     int status = 0;
@@ -199,6 +218,9 @@ int main(int argc, char **argv)
     std::printf("delay min / p50 / p99 / max: %.3f / %.3f / %.3f / %.3f ms\n", delays.front(),
                 Percentile(delays, 0.5), Percentile(delays, 0.99), delays.back());
     std::printf("seconds missed / sent twice / arrived late: %d / %d / %d\n", missed, doubled, late);
+    std::sort(wakeups.begin(), wakeups.end());
+    std::printf("the bench's own wake-up at the change of second, p50 / p99 / max: %.3f / %.3f / %.3f ms\n",
+                Percentile(wakeups, 0.5), Percentile(wakeups, 0.99), wakeups.back());
     std::printf("CPU, qmxctl: %.3f s in all, %.4f s per minute\n", cpu, cpu * 60.0 / seconds);
     rmdir(folder);
     return 0;

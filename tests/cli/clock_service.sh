@@ -57,8 +57,11 @@ pids+=($!)
 for _ in $(seq 100); do [[ -e $work/ports/COM5 ]] && break; sleep 0.1; done
 [[ -e $work/ports/COM5 ]] || fail "the emulator made no COM5"
 
-# No home and no configuration folder, as a service with a dynamic user runs.
-env -i QMX_PORT_DIR="$work/ports" PATH=/usr/bin:/bin "${command[@]}" >"$work/out" 2>"$work/err" &
+# No home and no configuration folder, as a service with a dynamic user runs;
+# standard error named as the journal's stream, as systemd names it.
+: >"$work/err"
+env -i QMX_PORT_DIR="$work/ports" PATH=/usr/bin:/bin JOURNAL_STREAM="$(stat -c %d:%i "$work/err")" \
+    "${command[@]}" >"$work/out" 2>"$work/err" &
 clock=$!
 pids+=("$clock")
 sleep 3.5
@@ -69,12 +72,13 @@ status=0
 wait "$clock" || status=$?
 [[ $status == 0 ]] || fail "qmxctl clock ended with status $status: $(cat "$work/err")"
 
-# One line at the start naming the port; one more at most, about the PC
-# clock's synchronisation on a machine that has none; none per second.
+# One line at the start naming the port, at the journal's priority for
+# information; one more at most, a warning about the PC clock's
+# synchronisation on a machine that has none; none per second.
 mapfile -t lines <"$work/err"
-[[ ${lines[0]} == "qmxctl: clock mm:ss on COM5 ($work/ports/COM5)" ]] || fail "first line: ${lines[0]}"
+[[ ${lines[0]} == "<6>qmxctl: clock mm:ss on COM5 ($work/ports/COM5)" ]] || fail "first line: ${lines[0]}"
 (( ${#lines[@]} == 1 )) ||
-    [[ ${#lines[@]} == 2 && ${lines[1]} == "qmxctl: the PC clock is not synchronised; its time may be wrong" ]] ||
+    [[ ${#lines[@]} == 2 && ${lines[1]} == "<4>qmxctl: the PC clock is not synchronised; its time may be wrong" ]] ||
     fail "the log: $(cat "$work/err")"
 [[ ! -s $work/out ]] || fail "standard output: $(cat "$work/out")"
 
