@@ -99,9 +99,11 @@ int FindDisplay(std::string &message)
     std::string met;
     Drv232::DisplayText = "???";
     const int found = Drv232::SearchDisplay(StoredPort(), [&](std::uint8_t n, bool opened) {
-        // No device behind the name: not worth a line.
+        // No device behind the name: not worth a line, unless the name was
+        // mapped to a device server on purpose.
         const FailureKind kind = platform::LastFailure().kind;
-        if (!opened && (kind == FailureKind::Missing || kind == FailureKind::Gone))
+        if (!opened && (kind == FailureKind::Missing || kind == FailureKind::Gone) &&
+            !platform::MappedUrl(PathOf(n)))
             return;
         met += "\n  " + (opened ? ExchangeFailure(n) : OpenFailure(n));
     });

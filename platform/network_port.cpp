@@ -61,8 +61,10 @@ public:
             }
         }
         // ser2net takes a second client, negotiates, says "Port already in
-        // use" and only then hangs up.
-        return Listen(SteadyClock::now() + kHangUpLimit, [] { return false; });
+        // use" and only then hangs up; words from the server before any
+        // request are that, so the hang-up after them is waited for longer.
+        return Listen(SteadyClock::now() + kHangUpLimit, [] { return false; }) &&
+               (data_.empty() || Listen(SteadyClock::now() + kConnectLimit, [] { return false; }));
     }
 
     bool GetLine(LineSettings &settings) override

@@ -40,7 +40,10 @@ struct CommTimeouts {
 std::string ResolvePortPath(const std::string &portName);
 
 // Opens the port exclusively (a second open, also by this process, fails) in
-// raw binary mode. nullptr on failure.
+// raw binary mode. nullptr on failure, with the reason kept (failure.h).
+// portName is a COM name, or the URL of a port on a serial device server
+// (rfc2217://HOST:PORT, socket://HOST:PORT; see port_url.h), which a COM
+// name may also stand for through a mapping file.
 //
 // When the system reports the device gone (a USB adapter pulled out), the
 // handle stays valid but lets the device go; the next DiscardInput or
