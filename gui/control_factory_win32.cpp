@@ -176,9 +176,11 @@ HFONT MakeFont(const FontSpec &wanted, const FontSpec &base, double scale)
 {
     const std::string &family = wanted.family.empty() ? base.family : wanted.family;
     const int px = wanted.sizePx > 0 ? wanted.sizePx : base.sizePx;
-    const bool centralEurope = wanted.family.empty() ? base.centralEurope : wanted.centralEurope;
+    // Every text of the windows is Czech: a font of one code page (the
+    // bitmap MS Sans Serif) must be its Central European face, or "č" and
+    // "ř" come out as bars; a Unicode font draws them either way.
     return CreateFontW(-static_cast<int>(px * scale + 0.5), 0, 0, 0, wanted.bold || base.bold ? FW_BOLD : FW_NORMAL,
-                       FALSE, FALSE, FALSE, centralEurope ? EASTEUROPE_CHARSET : DEFAULT_CHARSET,
+                       FALSE, FALSE, FALSE, EASTEUROPE_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
                        Wide(family).c_str());
 }
