@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # qmx8350t.exe under Wine, end to end, against the emulator on a pty linked
 # as the prefix's COM3:
-#   window_e2e.sh SIM QMX8350T.EXE READ_WINDOW.EXE
+#   window_e2e.sh SIM QMX8350T.EXE READ_WINDOW.EXE [WORKING_FOLDER]
 # The command line answers without a window; the search finds the display on
 # COM3 and says so in the status bar; a click on "Konec " saves
 # Parametry.par byte for byte. WINEPREFIX must be set.
 set -euo pipefail
-sim=$(realpath "$1") app=$(realpath "$2") reader=$(realpath "$3")
+sim=$(realpath "$1") app=$(realpath "$2") reader=$(realpath "$3") work=${4:-}
 : "${WINEPREFIX:?}"
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/qmx-win-e2e.XXXXXX")
 pids=()
@@ -46,15 +46,17 @@ wine "$app" --bogus >"$tmp/out" 2>"$tmp/err" || status=$?
 grep -qF "Unknown option 'bogus'." "$tmp/err" || fail "no clear message: $(cat "$tmp/err")"
 
 
-mkdir -p "$tmp/ports" "$tmp/work"
+work=${work:-$tmp/work}
+mkdir -p "$tmp/ports" "$work"
 "$sim" --port-dir "$tmp/ports" --value 0930 --plain COM3 >"$tmp/sim.log" 2>&1 &
 pids+=($!)
 wait_until 5 "emulated COM3" test -e "$tmp/ports/COM3"
 ln -sfn "$(readlink "$tmp/ports/COM3")" "$WINEPREFIX/dosdevices/com3"
 
 # The stored port 4: the search tries COM3 first.
-printf '\x04\x00\x0A\x00\x02\x00\x00\x00\x00\x00\x00\x00' >"$tmp/work/Parametry.par"
-(cd "$tmp/work" && exec wine "$app") &
+printf '\x04\x00\x0A\x00\x02\x00\x00\x00\x00\x00\x00\x00' >"$work/Parametry.par"
+touch -d 2000-01-01 "$work/Parametry.par" # so that a save shows in its time
+(cd "$work" && exec wine "$app") &
 app_pid=$!
 pids+=($app_pid)
 wait_until 30 "search on COM3" grep -qF 'COM3 <- 44 3F 3F 3F 00 0D 0A' "$tmp/sim.log"
@@ -64,6 +66,7 @@ konec=$(grep '"text":"Konec ".*"shown":true' "$tmp/window.json" | sed -n 's/.*"r
 read -r x y w h <<<"$konec" || fail "no Konec button: $(cat "$tmp/window.json")"
 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 wait_until 10 "end of the program" eval '! kill -0 '"$app_pid"' 2>/dev/null'
-got=$(hex_of "$tmp/work/Parametry.par")
+got=$(hex_of "$work/Parametry.par")
 [ "$got" = "04 00 0A 00 02 00 00 00 00 00 00 00" ] || fail "Parametry.par holds $got"
+[ "$(stat -c %Y "$work/Parametry.par")" -gt 946771200 ] || fail "Parametry.par was not saved"
 echo "ok: qmx8350t.exe under Wine: command line, search on COM3, Konec saves"
