@@ -1,0 +1,319 @@
+// The native window of each control kind, the keys and focus moves it
+// answers itself, and the columns every row shares (font, place, glyph,
+// focus, states).
+#include "gui/backend.h"
+#include "gui/convert.h"
+#include "gui/peer_win32.h"
+#include "gui/text_win32.h"
+
+#include <commctrl.h>
+
+#include <cctype>
+
+namespace gui::detail {
+
+int SpinValue(const Peer &peer);
+void SpinStep(Peer &peer, int delta);
+void SpinClampText(Peer &peer);
+
+namespace {
+
+// The focus moved from an edit box to another control of the same window:
+// the operator has left the field. Another window, another program or the
+// window itself taking the focus is no exit.
+bool leftForControl(const Peer &peer, HWND to)
+{
+    return to && to != peer.window.hwnd && IsChild(peer.window.hwnd, to);
+}
+
+LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    auto *peer = reinterpret_cast<Peer *>(data);
+    if (message == WM_KILLFOCUS && leftForControl(*peer, reinterpret_cast<HWND>(wParam))) {
+        const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+        std::shared_ptr<bool> live = peer->window.live;
+        if (peer->kind == ControlKind::Edit) {
+            Fire(peer, &TEdit::OnExit);
+        } else {
+            // The handler sees the value as typed; only then is it brought
+            // into range.
+            Fire(peer, &TSpinEdit::OnExit);
+            if (*live)
+                SpinClampText(*peer);
+        }
+        return result;
+    }
+    if (peer->kind == ControlKind::SpinEdit) {
+        if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
+            SpinStep(*peer, wParam == VK_UP ? 1 : -1);
+            return 0;
+        }
+        if (message == WM_CHAR) {
+            // Only what can be part of a number is typed; control keys and
+            // pasting go through.
+            const wchar_t c = static_cast<wchar_t>(wParam);
+            const std::wstring separator = Wide(RegionalDecimalSeparator());
+            const bool control = c < 0x20 && c != L'\r';
+            const bool accepted = (c >= L'0' && c <= L'9') || c == L'+' || c == L'-'
+                                  || (!separator.empty() && c == separator[0]);
+            if (!control && !accepted) {
+                MessageBeep(MB_OK);
+                return 0;
+            }
+        }
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// A panel and a radio group's box pass their children's notifications on to
+// the window, which handles every control's.
+LRESULT CALLBACK holderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    switch (message) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+        return SendMessageW(GetAncestor(hwnd, GA_ROOT), message, wParam, lParam);
+    default:
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+}
+
+HWND create(const wchar_t *cls, const std::wstring &text, DWORD style, DWORD exStyle, HWND parent)
+{
+    return CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+bool hasOwnFont(const FontSpec &font)
+{
+    return !font.family.empty() || font.sizePx > 0 || font.bold || font.color != FontColor::WindowText;
+}
+
+// The resource name a path of the layout is compiled under
+// (":/glyphs/read.bmp" is GLYPHS_READ_BMP).
+std::wstring resourceName(const std::string &path)
+{
+    std::wstring name;
+    for (char c : path.substr(path.rfind(":/", 0) == 0 ? 2 : 0))
+        name.push_back(std::isalnum(static_cast<unsigned char>(c)) ? static_cast<wchar_t>(std::toupper(c)) : L'_');
+    return name;
+}
+
+// The 32 x 16 glyph: its olive background (the bottom-left pixel's colour)
+// shows the button face; left half normal, right half disabled.
+HIMAGELIST loadGlyphs(const std::string &path, int side)
+{
+    HBITMAP strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), resourceName(path).c_str(),
+                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!strip)
+        return nullptr;
+    BITMAP info{};
+    GetObjectW(strip, sizeof info, &info);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, strip);
+    const COLORREF key = GetPixel(dc, 0, info.bmHeight - 1);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    HIMAGELIST list = ImageList_Create(info.bmHeight, info.bmHeight, ILC_COLOR24 | ILC_MASK, 2, 0);
+    ImageList_AddMasked(list, strip, key);
+    DeleteObject(strip);
+    (void)side;
+    return list;
+}
+
+void setGlyph(Peer &peer, const std::string &path)
+{
+    peer.glyphs = loadGlyphs(path, 16);
+    if (!peer.glyphs)
+        return;
+    if (peer.kind == ControlKind::SpeedButton) {
+        peer.bitmap = nullptr;
+        HICON icon = ImageList_GetIcon(peer.glyphs, 0, ILD_NORMAL);
+        SendMessageW(peer.hwnd, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+        return;
+    }
+    // Per state: normal, hot, pressed, disabled, default, stylus hot.
+    HIMAGELIST states = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 6, 0);
+    const int faces[6] = {0, 0, 0, 1, 0, 0};
+    for (int face : faces) {
+        HICON icon = ImageList_GetIcon(peer.glyphs, face, ILD_NORMAL);
+        ImageList_AddIcon(states, icon);
+        DestroyIcon(icon);
+    }
+    ImageList_Destroy(peer.glyphs);
+    peer.glyphs = states;
+    BUTTON_IMAGELIST images{states, {2, 0, 2, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageW(peer.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+}
+
+void makeRadioItems(Peer &peer, const ControlLayout &row, int tabStop)
+{
+    const int count = static_cast<int>(row.items.size());
+    if (count == 0)
+        return;
+    // The title takes one text line; the rest of the box is cut into equal
+    // rows, one item centred in each.
+    const FormPeer &w = peer.window;
+    const double top = w.Scaled(16), bottom = w.Scaled(4), side = w.Scaled(8);
+    const double step = (w.Scaled(row.height) - top - bottom) / count;
+    const int itemHeight = std::min(w.Scaled(17), static_cast<int>(step));
+    for (int i = 0; i < count; ++i) {
+        DWORD style = BS_AUTORADIOBUTTON | WS_VISIBLE | (i == 0 ? WS_GROUP : 0) | (i == 0 && tabStop ? WS_TABSTOP : 0);
+        HWND item = create(L"BUTTON", Wide(row.items[static_cast<std::size_t>(i)]), style, 0, peer.hwnd);
+        SetWindowPos(item, nullptr, static_cast<int>(side), static_cast<int>(top + i * step + (step - itemHeight) / 2),
+                     w.Scaled(row.width) - static_cast<int>(2 * side), itemHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetPropW(item, kPeerProperty, &peer);
+        peer.items.push_back(item);
+    }
+}
+
+} // namespace
+
+HFONT MakeFont(const FontSpec &wanted, const FontSpec &base, double scale)
+{
+    const std::string &family = wanted.family.empty() ? base.family : wanted.family;
+    const int px = wanted.sizePx > 0 ? wanted.sizePx : base.sizePx;
+    // Every text of the windows is Czech: a font of one code page (the
+    // bitmap MS Sans Serif) must be its Central European face, or "č" and
+    // "ř" come out as bars; a Unicode font draws them either way.
+    return CreateFontW(-static_cast<int>(px * scale + 0.5), 0, 0, 0, wanted.bold || base.bold ? FW_BOLD : FW_NORMAL,
+                       FALSE, FALSE, FALSE, EASTEUROPE_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                       Wide(family).c_str());
+}
+
+HICON LoadIconResource(const std::string &path, int size)
+{
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), resourceName(path).c_str(), IMAGE_ICON, size,
+                                         size, LR_DEFAULTCOLOR | LR_SHARED));
+}
+
+std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row, TControl *holder)
+{
+    if (row.kind == ControlKind::Timer) {
+        auto timer = std::make_unique<TTimer>();
+        timer->SetInterval(row.interval);
+        return timer;
+    }
+    HWND parent = holder ? holder->Native().hwnd : window.hwnd;
+    auto peer = std::make_unique<Peer>(window, row);
+    const std::wstring caption = Wide(row.caption);
+    const DWORD tab = row.tab >= 0 && row.kind != ControlKind::SpeedButton ? WS_TABSTOP : 0;
+    switch (row.kind) {
+    case ControlKind::Label:
+        peer->hwnd = create(L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, parent);
+        break;
+    case ControlKind::Edit:
+        peer->hwnd = create(L"EDIT", caption, ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, parent);
+        break;
+    case ControlKind::Button:
+    case ControlKind::BitBtn:
+        peer->hwnd = create(L"BUTTON", caption, BS_PUSHBUTTON | tab, 0, parent);
+        break;
+    case ControlKind::SpeedButton:
+        // A static that notifies clicks never takes the focus.
+        peer->hwnd = create(L"STATIC", L"", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN, 0, parent);
+        break;
+    case ControlKind::CheckBox:
+        peer->hwnd = create(L"BUTTON", caption, BS_AUTOCHECKBOX | tab, 0, parent);
+        break;
+    case ControlKind::RadioGroup:
+        peer->hwnd = create(L"BUTTON", caption, BS_GROUPBOX, WS_EX_CONTROLPARENT, parent);
+        break;
+    case ControlKind::SpinEdit:
+        peer->hwnd = create(L"EDIT", caption, ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, parent);
+        peer->minValue = row.minValue;
+        peer->maxValue = row.maxValue;
+        break;
+    case ControlKind::StatusBar:
+        peer->hwnd = create(STATUSCLASSNAMEW, L"", 0, 0, parent);
+        break;
+    case ControlKind::Panel:
+        peer->hwnd = create(L"STATIC", L"", SS_ETCHEDFRAME, WS_EX_CONTROLPARENT, parent);
+        break;
+    case ControlKind::Bevel:
+        // Only a frame: clicks go through to what lies under it.
+        peer->hwnd = create(L"STATIC", L"", SS_ETCHEDFRAME, 0, parent);
+        break;
+    case ControlKind::Timer:
+        break;
+    }
+    HWND hwnd = peer->hwnd;
+    SetPropW(hwnd, kPeerProperty, peer.get());
+    window.peers[hwnd] = peer.get();
+
+    if (hasOwnFont(row.font))
+        peer->font = MakeFont(row.font, window.form->Layout().font, window.scale);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : window.font), FALSE);
+    if (row.font.color != FontColor::WindowText) {
+        peer->coloured = true;
+        peer->color = row.font.color == FontColor::Blue ? RGB(0, 0, 255) : RGB(255, 0, 0);
+    }
+    SetWindowPos(hwnd, row.kind == ControlKind::Bevel ? HWND_BOTTOM : HWND_TOP, window.Scaled(row.left),
+                 window.Scaled(row.top), window.Scaled(row.width), window.Scaled(row.height), SWP_NOACTIVATE);
+
+    switch (row.kind) {
+    case ControlKind::Edit:
+        SetWindowSubclass(hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(peer.get()));
+        break;
+    case ControlKind::SpinEdit: {
+        SetWindowSubclass(hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(peer.get()));
+        peer->updown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | UDS_ALIGNRIGHT, 0, 0, 0, 0, parent, nullptr,
+                                       GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(peer->updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
+        SetPropW(peer->updown, kPeerProperty, peer.get());
+        window.peers[peer->updown] = peer.get();
+        break;
+    }
+    case ControlKind::RadioGroup:
+        SetWindowSubclass(hwnd, holderProc, 1, 0);
+        makeRadioItems(*peer, row, row.tab >= 0);
+        for (HWND item : peer->items) {
+            SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : window.font), FALSE);
+            window.peers[item] = peer.get();
+        }
+        break;
+    case ControlKind::Panel:
+        SetWindowSubclass(hwnd, holderProc, 1, 0);
+        break;
+    case ControlKind::StatusBar:
+        window.statusBars.push_back(peer.get());
+        break;
+    default:
+        break;
+    }
+    if (!row.glyph.empty() && (row.kind == ControlKind::BitBtn || row.kind == ControlKind::SpeedButton))
+        setGlyph(*peer, row.glyph);
+
+    std::unique_ptr<TControl> control;
+    switch (row.kind) {
+    case ControlKind::Label: control = std::make_unique<TLabel>(std::move(peer)); break;
+    case ControlKind::Edit: control = std::make_unique<TEdit>(std::move(peer)); break;
+    case ControlKind::Button: control = std::make_unique<TButton>(std::move(peer)); break;
+    case ControlKind::BitBtn: control = std::make_unique<TBitBtn>(std::move(peer)); break;
+    case ControlKind::SpeedButton: control = std::make_unique<TSpeedButton>(std::move(peer)); break;
+    case ControlKind::CheckBox: control = std::make_unique<TCheckBox>(std::move(peer)); break;
+    case ControlKind::RadioGroup: control = std::make_unique<TRadioGroup>(std::move(peer)); break;
+    case ControlKind::SpinEdit: control = std::make_unique<TSpinEdit>(std::move(peer)); break;
+    case ControlKind::StatusBar: control = std::make_unique<TStatusBar>(std::move(peer)); break;
+    case ControlKind::Panel: control = std::make_unique<TPanel>(std::move(peer)); break;
+    case ControlKind::Bevel: control = std::make_unique<TBevel>(std::move(peer)); break;
+    case ControlKind::Timer: break;
+    }
+    if (auto *label = dynamic_cast<TLabel *>(control.get()))
+        label->SetCaption(row.caption);
+    if (row.shown)
+        control->SetVisible(true);
+    else
+        control->Native().visible = false;
+    if (!row.enabled)
+        control->SetEnabled(false);
+    if (auto *group = dynamic_cast<TRadioGroup *>(control.get()))
+        group->SetItemIndex(-1);
+    return control;
+}
+
+} // namespace gui::detail

@@ -1,0 +1,325 @@
+// The control classes over the native Win32 controls.
+#include "gui/controls.h"
+
+#include "gui/convert.h"
+#include "gui/peer_win32.h"
+#include "gui/text_win32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+
+namespace gui {
+
+namespace detail {
+
+Peer *PeerOf(HWND hwnd)
+{
+    return static_cast<Peer *>(GetPropW(hwnd, kPeerProperty));
+}
+
+bool UsableInWindow(HWND hwnd)
+{
+    for (HWND h = hwnd; h; h = GetParent(h)) {
+        const LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
+        if (!(style & WS_CHILD))
+            return true; // the window itself: whether it is on the screen does not count
+        if (!(style & WS_VISIBLE) || (style & WS_DISABLED))
+            return false;
+    }
+    return true;
+}
+
+Peer::~Peer()
+{
+    if (font)
+        DeleteObject(font);
+    if (glyphs)
+        ImageList_Destroy(glyphs);
+    if (bitmap)
+        DeleteObject(bitmap);
+}
+
+namespace {
+
+// Hiding or disabling the control that has the focus would leave the focus
+// on a window that takes no keys, or let the system hand it along the
+// chain; the window itself takes it, and no exit event runs.
+void leaveFocusWithWindow(Peer &peer)
+{
+    HWND focus = GetFocus();
+    if (focus && (focus == peer.hwnd || IsChild(peer.hwnd, focus) || focus == peer.updown))
+        SetFocus(peer.window.hwnd);
+}
+
+void showWindows(Peer &peer, bool show)
+{
+    const int how = show ? SW_SHOWNA : SW_HIDE;
+    ShowWindow(peer.hwnd, how);
+    if (peer.updown)
+        ShowWindow(peer.updown, how);
+}
+
+int clamp(const Peer &peer, long long value)
+{
+    // Equal bounds mean the field has none.
+    if (peer.minValue < peer.maxValue)
+        value = std::clamp<long long>(value, peer.minValue, peer.maxValue);
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+} // namespace
+
+// Spin edit helpers shared with the factory.
+int SpinValue(const Peer &peer)
+{
+    return StrToIntStrict(WindowText(peer.hwnd)).value_or(peer.minValue);
+}
+
+void SpinSetValue(Peer &peer, int value)
+{
+    SetWindowTextW(peer.hwnd, std::to_wstring(clamp(peer, value)).c_str());
+}
+
+void SpinStep(Peer &peer, int delta)
+{
+    SpinSetValue(peer, clamp(peer, static_cast<long long>(SpinValue(peer)) + delta));
+}
+
+void SpinClampText(Peer &peer)
+{
+    const int v = SpinValue(peer);
+    if (clamp(peer, v) != v)
+        SpinSetValue(peer, v);
+}
+
+} // namespace detail
+
+using detail::Peer;
+
+TControl::TControl(std::unique_ptr<Peer> peer) : peer_(std::move(peer))
+{
+    peer_->control = this;
+}
+
+TControl::~TControl() = default;
+
+bool TControl::Visible() const
+{
+    return peer_->visible;
+}
+
+void TControl::SetVisible(bool visible)
+{
+    if (!visible)
+        detail::leaveFocusWithWindow(*peer_);
+    peer_->visible = visible;
+    detail::showWindows(*peer_, visible);
+}
+
+bool TControl::Enabled() const
+{
+    return peer_->enabled;
+}
+
+void TControl::SetEnabled(bool enabled)
+{
+    if (!enabled)
+        detail::leaveFocusWithWindow(*peer_);
+    peer_->enabled = enabled;
+    EnableWindow(peer_->hwnd, enabled);
+    if (peer_->updown)
+        EnableWindow(peer_->updown, enabled);
+    // A radio group's items do not follow their box by themselves.
+    for (HWND item : peer_->items)
+        EnableWindow(item, enabled);
+}
+
+bool TControl::Focused() const
+{
+    HWND focus = GetFocus();
+    return focus && (focus == peer_->hwnd || IsChild(peer_->hwnd, focus));
+}
+
+void TControl::SetFocus()
+{
+    if (!detail::UsableInWindow(peer_->hwnd))
+        return;
+    HWND target = peer_->hwnd;
+    if (!peer_->items.empty())
+        target = peer_->items[static_cast<std::size_t>(std::max(0, peer_->itemIndex))];
+    ::SetFocus(target);
+}
+
+int TControl::Height() const
+{
+    RECT rect;
+    GetWindowRect(peer_->hwnd, &rect);
+    return static_cast<int>((rect.bottom - rect.top) / peer_->window.scale + 0.5);
+}
+
+std::string TLabel::Caption() const
+{
+    return detail::WindowText(peer_->hwnd);
+}
+
+void TLabel::SetCaption(const std::string &caption)
+{
+    const std::wstring text = detail::Wide(caption);
+    SetWindowTextW(peer_->hwnd, text.c_str());
+    // The label sizes itself to its text.
+    HDC dc = GetDC(peer_->hwnd);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(peer_->hwnd, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, old);
+    ReleaseDC(peer_->hwnd, dc);
+    SetWindowPos(peer_->hwnd, nullptr, 0, 0, std::max(1L, size.cx), metrics.tmHeight,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::string TEdit::Text() const
+{
+    return detail::WindowText(peer_->hwnd);
+}
+
+void TEdit::SetText(const std::string &text)
+{
+    SetWindowTextW(peer_->hwnd, detail::Wide(text).c_str());
+}
+
+std::string TButton::Caption() const
+{
+    return detail::WindowText(peer_->hwnd);
+}
+
+void TButton::SetCaption(const std::string &caption)
+{
+    SetWindowTextW(peer_->hwnd, detail::Wide(caption).c_str());
+}
+
+void TButton::Click()
+{
+    if (!detail::UsableInWindow(peer_->hwnd))
+        return;
+    if (TNotifyEvent handler = OnClick)
+        handler(this);
+}
+
+void TSpeedButton::Click()
+{
+    if (!detail::UsableInWindow(peer_->hwnd))
+        return;
+    if (TNotifyEvent handler = OnClick)
+        handler(this);
+}
+
+std::string TCheckBox::Caption() const
+{
+    return detail::WindowText(peer_->hwnd);
+}
+
+bool TCheckBox::Checked() const
+{
+    return peer_->checked;
+}
+
+void TCheckBox::SetChecked(bool checked)
+{
+    if (checked == peer_->checked)
+        return;
+    peer_->checked = checked;
+    SendMessageW(peer_->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (TNotifyEvent handler = OnClick)
+        handler(this);
+}
+
+std::string TRadioGroup::Caption() const
+{
+    return detail::WindowText(peer_->hwnd);
+}
+
+std::vector<std::string> TRadioGroup::Items() const
+{
+    std::vector<std::string> items;
+    for (HWND item : peer_->items)
+        items.push_back(detail::WindowText(item));
+    return items;
+}
+
+int TRadioGroup::ItemIndex() const
+{
+    return peer_->itemIndex;
+}
+
+void TRadioGroup::SetItemIndex(int index)
+{
+    index = std::clamp(index, -1, static_cast<int>(peer_->items.size()) - 1);
+    const bool changed = index != peer_->itemIndex;
+    peer_->itemIndex = index;
+    for (std::size_t i = 0; i < peer_->items.size(); ++i) {
+        HWND item = peer_->items[i];
+        SendMessageW(item, BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+        // One stop in the tab order: the checked item, else the first.
+        const bool stop = static_cast<int>(i) == std::max(0, index);
+        LONG_PTR style = GetWindowLongPtrW(item, GWL_STYLE);
+        style = stop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
+        SetWindowLongPtrW(item, GWL_STYLE, style);
+    }
+    if (changed && index >= 0)
+        if (TNotifyEvent handler = OnClick)
+            handler(this);
+}
+
+int TSpinEdit::Value() const
+{
+    return detail::SpinValue(*peer_);
+}
+
+void TSpinEdit::SetValue(int value)
+{
+    detail::SpinSetValue(*peer_, value);
+}
+
+std::string TSpinEdit::Text() const
+{
+    return detail::WindowText(peer_->hwnd);
+}
+
+void TSpinEdit::SetText(const std::string &text)
+{
+    SetWindowTextW(peer_->hwnd, detail::Wide(text).c_str());
+}
+
+int TSpinEdit::MinValue() const
+{
+    return peer_->minValue;
+}
+
+int TSpinEdit::MaxValue() const
+{
+    return peer_->maxValue;
+}
+
+std::string TStatusBar::PanelText(int index) const
+{
+    if (index != 0 && index != 1)
+        return {};
+    const auto length = LOWORD(SendMessageW(peer_->hwnd, SB_GETTEXTLENGTHW, static_cast<WPARAM>(index), 0));
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    SendMessageW(peer_->hwnd, SB_GETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return detail::Utf8(text);
+}
+
+void TStatusBar::SetPanelText(int index, const std::string &text)
+{
+    if (index != 0 && index != 1)
+        return;
+    SendMessageW(peer_->hwnd, SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(detail::Wide(text).c_str()));
+}
+
+} // namespace gui

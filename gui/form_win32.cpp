@@ -1,0 +1,350 @@
+// TForm's window over the native Win32 windows: making, placing, showing,
+// modality, activation, the controls' notifications, message boxes.
+#include "gui/backend.h"
+#include "gui/layout_order.h"
+#include "gui/peer_win32.h"
+#include "gui/text_win32.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace gui {
+
+namespace detail {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"qmx8350t.TForm";
+constexpr UINT_PTR kActivationTimer = 1;
+constexpr UINT kFirstActivation = WM_APP + 2;
+// A desktop that refuses the focus to a new window never activates it; the
+// start-up then runs after this long instead of waiting for a click.
+constexpr UINT kActivationWaitMs = 1000;
+
+FormPeer *formOf(HWND hwnd)
+{
+    return reinterpret_cast<FormPeer *>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+void command(Peer *peer, HWND from, WORD code)
+{
+    switch (peer->kind) {
+    case ControlKind::Button:
+    case ControlKind::BitBtn:
+        if (code == BN_CLICKED)
+            Fire(peer, &TButton::OnClick);
+        break;
+    case ControlKind::SpeedButton:
+        if (code == STN_CLICKED)
+            Fire(peer, &TSpeedButton::OnClick);
+        break;
+    case ControlKind::CheckBox:
+        if (code == BN_CLICKED) {
+            const bool now = SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED;
+            if (now != peer->checked) {
+                peer->checked = now;
+                Fire(peer, &TCheckBox::OnClick);
+            }
+        }
+        break;
+    case ControlKind::RadioGroup: {
+        auto it = std::find(peer->items.begin(), peer->items.end(), from);
+        if (code != BN_CLICKED || it == peer->items.end() || SendMessageW(from, BM_GETCHECK, 0, 0) != BST_CHECKED)
+            break;
+        const int index = static_cast<int>(it - peer->items.begin());
+        if (index != peer->itemIndex) {
+            peer->itemIndex = index;
+            static_cast<TRadioGroup *>(peer->control)->SetItemIndex(index); // tab stop follows
+            Fire(peer, &TRadioGroup::OnClick);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+LRESULT colour(FormPeer *form, UINT message, HDC dc, HWND control)
+{
+    Peer *peer = PeerOf(control);
+    if (peer && peer->coloured)
+        SetTextColor(dc, peer->color);
+    if (message == WM_CTLCOLOREDIT) {
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    }
+    (void)form;
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void placeStatusBars(FormPeer *form)
+{
+    for (Peer *bar : form->statusBars) {
+        SendMessageW(bar->hwnd, WM_SIZE, 0, 0);
+        int parts[2] = {form->Scaled(200), -1};
+        SendMessageW(bar->hwnd, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    }
+}
+
+LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    FormPeer *form = formOf(hwnd);
+    if (!form)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    switch (message) {
+    case WM_COMMAND:
+        if (lParam) {
+            if (Peer *peer = PeerOf(reinterpret_cast<HWND>(lParam)))
+                command(peer, reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+        }
+        return 0;
+    case WM_NOTIFY: {
+        // The arrow pair of a spin edit steps its value and nothing else.
+        auto *header = reinterpret_cast<NMHDR *>(lParam);
+        if (header->code == UDN_DELTAPOS) {
+            if (Peer *peer = PeerOf(header->hwndFrom)) {
+                SpinStep(*peer, -reinterpret_cast<NMUPDOWN *>(lParam)->iDelta);
+                return TRUE;
+            }
+        }
+        break;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+        return colour(form, message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case WM_SIZE:
+        placeStatusBars(form);
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && !form->activated)
+            PostMessageW(hwnd, kFirstActivation, 0, 0);
+        break;
+    case kFirstActivation:
+        form->FirstActivation();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kActivationTimer) {
+            KillTimer(hwnd, kActivationTimer);
+            if (IsWindowVisible(hwnd))
+                form->FirstActivation();
+            return 0;
+        }
+        break;
+    case WM_CLOSE:
+        // Closing hides; the window goes with its TForm. The program ends
+        // when its last window has closed.
+        if (form->owner)
+            EnableWindow(form->owner, TRUE);
+        ShowWindow(hwnd, SW_HIDE);
+        if (!form->modal && !form->owner)
+            PostQuitMessage(0);
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void registerFormClass()
+{
+    static bool registered = false;
+    if (registered)
+        return;
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = formProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kFormClass;
+    RegisterClassExW(&wc);
+    registered = true;
+}
+
+} // namespace
+
+HFONT MakeFont(const FontSpec &wanted, const FontSpec &base, double scale);
+
+void FormPeerDelete::operator()(FormPeer *peer) const
+{
+    delete peer;
+}
+
+FormPeer::~FormPeer()
+{
+    *live = false;
+    if (hwnd) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+    }
+    if (font)
+        DeleteObject(font);
+}
+
+void FormPeer::FirstActivation()
+{
+    if (activated || !*live)
+        return;
+    activated = true;
+    KillTimer(hwnd, kActivationTimer);
+    HWND focus = GetFocus();
+    if (!focus || !IsChild(hwnd, focus) || !IsWindowVisible(focus) || !IsWindowEnabled(focus)) {
+        const std::vector<TControl *> focusable = form->FocusableControls();
+        if (!focusable.empty())
+            focusable.front()->SetFocus();
+    }
+    if (TNotifyEvent handler = form->OnActivate)
+        handler(form);
+}
+
+std::unique_ptr<FormPeer, FormPeerDelete> MakeWindow(TForm &form, TForm *owner)
+{
+    registerFormClass();
+    const FormLayout &layout = form.Layout();
+    std::unique_ptr<FormPeer, FormPeerDelete> peer(new FormPeer);
+    peer->form = &form;
+    peer->owner = owner ? owner->Native().hwnd : nullptr;
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    peer->hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, Wide(layout.title).c_str(), style,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, peer->owner, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(peer->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer.get()));
+    const UINT dpi = GetDpiForWindow(peer->hwnd);
+    peer->scale = dpi > 0 ? dpi / 96.0 : 1.0;
+    peer->font = MakeFont(layout.font, layout.font, peer->scale);
+    if (!layout.icon.empty()) {
+        extern HICON LoadIconResource(const std::string &path, int size);
+        SendMessageW(peer->hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconResource(layout.icon, 32)));
+        SendMessageW(peer->hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadIconResource(layout.icon, 16)));
+    }
+    return peer;
+}
+
+void SetTabOrder(FormPeer &, const std::vector<TControl *> &order)
+{
+    // The dialog keys walk the windows in their z-order; the tab order puts
+    // each control after the one before it. Bevels and labels stay below.
+    HWND previous = HWND_TOP;
+    for (TControl *control : order) {
+        HWND hwnd = control->Native().hwnd;
+        SetWindowPos(hwnd, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = hwnd;
+    }
+}
+
+} // namespace detail
+
+void TForm::SetClientSize(int width, int height)
+{
+    HWND hwnd = window_->hwnd;
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
+    const UINT dpi = GetDpiForWindow(hwnd);
+    RECT rect{0, 0, window_->Scaled(std::max(1, width)), window_->Scaled(std::max(1, height))};
+    AdjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi ? dpi : 96);
+    const int outerWidth = rect.right - rect.left, outerHeight = rect.bottom - rect.top;
+    int x = window_->Scaled(layout_.left), y = window_->Scaled(layout_.top);
+    if (layout_.centred) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(window_->owner ? window_->owner : hwnd, MONITOR_DEFAULTTOPRIMARY),
+                        &monitor);
+        const RECT area = monitor.rcWork;
+        x = area.left + std::max(0L, (area.right - area.left - outerWidth) / 2);
+        y = area.top + std::max(0L, (area.bottom - area.top - outerHeight) / 2);
+    }
+    SetWindowPos(hwnd, nullptr, x, y, outerWidth, outerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::Show()
+{
+    HWND hwnd = window_->hwnd;
+    ShowWindow(hwnd, SW_SHOW);
+    UpdateWindow(hwnd);
+    SetForegroundWindow(hwnd);
+    SetActiveWindow(hwnd);
+    if (!window_->shown) {
+        window_->shown = true;
+        SetTimer(hwnd, detail::kActivationTimer, detail::kActivationWaitMs, nullptr);
+    }
+}
+
+int TForm::ShowModal()
+{
+    detail::FormPeer &w = *window_;
+    std::shared_ptr<bool> live = w.live;
+    // The owner takes no input while this window is open; its timers tick on.
+    if (w.owner)
+        EnableWindow(w.owner, FALSE);
+    w.modal = true;
+    Show();
+    detail::PumpUntil([&] { return !*live || !IsWindowVisible(w.hwnd); });
+    if (!*live)
+        return 0;
+    w.modal = false;
+    if (w.owner) {
+        EnableWindow(w.owner, TRUE);
+        SetActiveWindow(w.owner);
+    }
+    return 0;
+}
+
+void TForm::Close()
+{
+    PostMessageW(window_->hwnd, WM_CLOSE, 0, 0);
+}
+
+std::string TForm::Caption() const
+{
+    return detail::WindowText(window_->hwnd);
+}
+
+std::vector<TControl *> TForm::FocusableControls() const
+{
+    std::vector<TControl *> list;
+    for (TControl *control : detail::TabOrder(*this)) {
+        const detail::Peer &peer = control->Native();
+        if (peer.kind != ControlKind::SpeedButton && detail::UsableInWindow(peer.hwnd))
+            list.push_back(control);
+    }
+    return list;
+}
+
+TControl *TForm::ActiveControl() const
+{
+    HWND focus = GetFocus();
+    if (!focus || focus == window_->hwnd || !IsChild(window_->hwnd, focus))
+        return nullptr;
+    for (HWND h = focus; h && h != window_->hwnd; h = GetParent(h)) {
+        detail::Peer *peer = detail::PeerOf(h);
+        if (peer && peer->kind != ControlKind::Panel)
+            return peer->control;
+    }
+    return nullptr;
+}
+
+namespace {
+
+void showBox(UINT icon, TForm *owner, const std::string &text)
+{
+    HWND parent = owner ? owner->Native().hwnd : nullptr;
+    const std::wstring title = detail::Wide(owner ? owner->Caption() : std::string("qmx8350t"));
+    MessageBoxW(parent, detail::Wide(text).c_str(), title.c_str(), MB_OK | icon);
+}
+
+} // namespace
+
+void ShowErrorBox(TForm *owner, const std::string &text)
+{
+    showBox(MB_ICONERROR, owner, text);
+}
+
+void ShowWarningBox(TForm *owner, const std::string &text)
+{
+    showBox(MB_ICONWARNING, owner, text);
+}
+
+} // namespace gui
