@@ -57,6 +57,8 @@ bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
                 if (failing)
                     hooks.notice(name + ": the display answers again");
                 failing = false;
+            } else if (hooks.stopRequested()) {
+                break; // cut short by the stop, not a display that went quiet
             } else {
                 allSent = false;
                 if (!failing)

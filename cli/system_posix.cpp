@@ -1,5 +1,7 @@
 #include "cli/system.h"
 
+#include "platform/stop_transfers_posix.h"
+
 #include <sched.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -13,7 +15,13 @@ namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
 
-void OnStopSignal(int signal) { stopSignal = signal; }
+// An exchange under way when the stop comes ends at once: a silent display
+// would otherwise hold the stop for the whole reply time-out.
+void OnStopSignal(int signal)
+{
+    stopSignal = signal;
+    platform::StopTransfers();
+}
 
 } // namespace
 

@@ -1,20 +1,27 @@
 #include "platform/serial_poll_posix.h"
 
 #include "platform/failure.h"
+#include "platform/stop_transfers_posix.h"
 
 #include <poll.h>
 
 #include <cerrno>
+#include <csignal>
 
 namespace platform {
+namespace {
+volatile std::sig_atomic_t stopped = 0;
+} // namespace
+
+void StopTransfers() { stopped = 1; }
 
 Step PollStep(int fd, short events, Deadline until, const std::function<ssize_t()> &transfer,
               std::size_t &moved)
 {
     pollfd p{fd, events, 0};
-    const int result = ::poll(&p, 1, WaitMilliseconds(until));
+    const int result = stopped ? (errno = EINTR, -1) : ::poll(&p, 1, WaitMilliseconds(until));
     if (result < 0) {
-        if (errno == EINTR)
+        if (errno == EINTR && !stopped)
             return Step::Retry;
         KeepFailure(errno);
         return Step::Failed;
