@@ -24,12 +24,20 @@ dosdevices=${WINEPREFIX:+$WINEPREFIX/dosdevices}
 linked=()
 relinker=
 server=
+# Sends the signal, gives the process 2 s to end, then kills it: a helper
+# that does not end must not hold the test until its time-out.
+end_process() {
+  kill "-$1" "$2" 2>/dev/null || return 0
+  for _ in $(seq 40); do kill -0 "$2" 2>/dev/null || break; sleep 0.05; done
+  kill -KILL "$2" 2>/dev/null || true
+  wait "$2" 2>/dev/null || true
+}
 finish() {
-  [ -n "$server" ] && kill -TERM "$server" 2>/dev/null && wait "$server" 2>/dev/null || true
+  [ -n "$server" ] && end_process TERM "$server"
+  [ -n "$relinker" ] && end_process TERM "$relinker"
   # A background job of a script ignores SIGINT; the emulators catch it.
-  [ -n "$relinker" ] && kill -TERM "$relinker" 2>/dev/null || true
   for pid in "${pids[@]}"; do kill -INT "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do end_process INT "$pid"; done
   for link in "${linked[@]}"; do rm -f "$link"; done
   rm -rf "$work"
 }
@@ -70,9 +78,11 @@ for behaviour in "${!peers[@]}"; do
 done
 
 if [ -n "${QMX_PEERS_VIA:-}" ]; then
-  # Ports of 127.0.0.1 that nothing listens on now.
+  # Ports of 127.0.0.1 that nothing listens on now, below the range the
+  # kernel hands out to connecting sockets (from 32768), where another test's
+  # connection could hold one between this check and ser2net's bind.
   listening() { grep -q " 0100007F:$(printf %04X "$1") [0-9A-F:]* 0A " /proc/net/tcp; }
-  base=$((20000 + RANDOM % 30000))
+  base=$((20000 + RANDOM % 12000))
   config=$work/ser2net.yaml
   : >"$config"
   served=()
@@ -87,12 +97,13 @@ if [ -n "${QMX_PEERS_VIA:-}" ]; then
       served+=("$n:$port")
     done
   done
-  ser2net -n -u -P "$work/ser2net.pid" -c "$config" >"$work/ser2net.log" 2>&1 &
+  # -d: in the foreground, its complaints (a port it cannot take) in its log.
+  ser2net -d -u -P "$work/ser2net.pid" -c "$config" >"$work/ser2net.log" 2>&1 &
   server=$!
   for entry in "${served[@]}"; do
     n=${entry%%:*}
     port=${entry#*:}
-    for _ in $(seq 100); do listening "$port" && break; sleep 0.05; done
+    for _ in $(seq 300); do listening "$port" && break; kill -0 "$server" 2>/dev/null || break; sleep 0.05; done
     listening "$port" || { echo "with_peers.sh: ser2net did not come up" >&2; cat "$work/ser2net.log" >&2; exit 1; }
     rm "$work/ports/COM$n"
     echo "$QMX_PEERS_VIA://127.0.0.1:$port" >"$work/ports/COM$n"

@@ -90,8 +90,9 @@ bool DeviceServer::start()
         const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         ::dup2(out, 1);
         ::dup2(out, 2);
-        // -n: in the foreground; -u: no UUCP lock files in /var/lock.
-        ::execlp("ser2net", "ser2net", "-n", "-u", "-P", pidFile.c_str(), "-c", config.c_str(), nullptr);
+        // -d: in the foreground, its complaints in the log; -u: no UUCP lock
+        // files in /var/lock.
+        ::execlp("ser2net", "ser2net", "-d", "-u", "-P", pidFile.c_str(), "-c", config.c_str(), nullptr);
         ::_exit(127);
     }
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
