@@ -225,6 +225,7 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
         break;
     case ControlKind::SpinEdit:
         peer->hwnd = create(L"EDIT", caption, ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, parent);
+        peer->layoutWidth = row.width;
         peer->minValue = row.minValue;
         peer->maxValue = row.maxValue;
         break;
@@ -245,8 +246,10 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
     SetPropW(hwnd, kPeerProperty, peer.get());
     window.peers[hwnd] = peer.get();
 
-    if (hasOwnFont(row.font))
+    if (hasOwnFont(row.font)) {
+        peer->fontSpec = row.font;
         peer->font = MakeFont(row.font, window.form->Layout().font, window.scale);
+    }
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : window.font), FALSE);
     if (row.font.color != FontColor::WindowText) {
         peer->coloured = true;

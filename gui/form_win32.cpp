@@ -13,6 +13,8 @@ namespace gui {
 
 namespace detail {
 
+HFONT MakeFont(const FontSpec &wanted, const FontSpec &base, double scale);
+
 namespace {
 
 constexpr wchar_t kFormClass[] = L"qmx8350t.TForm";
@@ -88,6 +90,58 @@ void placeStatusBars(FormPeer *form)
     }
 }
 
+// The window's font, or a control's own font, at the window's scale.
+HFONT MakeFontFor(const FormPeer &form, const Peer *peer)
+{
+    const FontSpec &base = form.form->Layout().font;
+    return MakeFont(peer ? peer->fontSpec : base, base, form.scale);
+}
+
+// The window moved to a monitor of another dpi: every control keeps its place
+// and size in the layout's pixels, and the fonts their pixel heights, at the
+// new scale; the window takes the rectangle the system proposes.
+void changeDpi(FormPeer *form, UINT dpi, const RECT &proposed)
+{
+    const double ratio = dpi / 96.0 / form->scale;
+    form->scale = dpi / 96.0;
+    HFONT oldFont = form->font;
+    form->font = MakeFontFor(*form, nullptr);
+    std::vector<HFONT> oldFonts;
+    for (const auto &[hwnd, peer] : form->peers) {
+        if (peer->font && hwnd == peer->hwnd) {
+            oldFonts.push_back(peer->font);
+            peer->font = MakeFontFor(*form, peer);
+        }
+    }
+    const auto place = [](HWND hwnd) {
+        RECT r{};
+        GetWindowRect(hwnd, &r);
+        MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT *>(&r), 2);
+        return r;
+    };
+    const auto scaled = [ratio](LONG v) { return static_cast<int>(v * ratio + (v < 0 ? -0.5 : 0.5)); };
+    for (const auto &[hwnd, peer] : form->peers) {
+        if (hwnd == peer->updown)
+            continue;
+        // A spin edit gets back its whole width; the arrows take theirs again below.
+        const RECT r = place(hwnd);
+        const int width = peer->updown && hwnd == peer->hwnd ? form->Scaled(peer->layoutWidth) : scaled(r.right - r.left);
+        SetWindowPos(hwnd, nullptr, scaled(r.left), scaled(r.top), width, scaled(r.bottom - r.top),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : form->font), TRUE);
+    }
+    for (const auto &[hwnd, peer] : form->peers) {
+        if (hwnd == peer->updown)
+            SendMessageW(hwnd, UDM_SETBUDDY, reinterpret_cast<WPARAM>(peer->hwnd), 0);
+    }
+    DeleteObject(oldFont);
+    for (HFONT font : oldFonts)
+        DeleteObject(font);
+    SetWindowPos(form->hwnd, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
+                 proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    placeStatusBars(form);
+}
+
 LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     FormPeer *form = formOf(hwnd);
@@ -117,6 +171,9 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         return colour(form, message, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_SIZE:
         placeStatusBars(form);
+        return 0;
+    case WM_DPICHANGED:
+        changeDpi(form, HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && !form->activated)
@@ -166,8 +223,6 @@ void registerFormClass()
 
 } // namespace
 
-HFONT MakeFont(const FontSpec &wanted, const FontSpec &base, double scale);
-
 void FormPeerDelete::operator()(FormPeer *peer) const
 {
     delete peer;
@@ -214,7 +269,7 @@ std::unique_ptr<FormPeer, FormPeerDelete> MakeWindow(TForm &form, TForm *owner)
     SetWindowLongPtrW(peer->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer.get()));
     const UINT dpi = GetDpiForWindow(peer->hwnd);
     peer->scale = dpi > 0 ? dpi / 96.0 : 1.0;
-    peer->font = MakeFont(layout.font, layout.font, peer->scale);
+    peer->font = MakeFontFor(*peer, nullptr);
     if (!layout.icon.empty()) {
         extern HICON LoadIconResource(const std::string &path, int size);
         SendMessageW(peer->hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconResource(layout.icon, 32)));

@@ -26,11 +26,13 @@ public:
     TControl *control = nullptr;
     HWND hwnd = nullptr;           // the control (a radio group: its box)
     HFONT font = nullptr;          // its own font; null: the window's
+    FontSpec fontSpec;             // what its own font was made from
     COLORREF color = 0;
     bool coloured = false;
     bool visible = true, enabled = true; // the control's own flags
     // Spin edit: the arrow pair and the bounds.
     HWND updown = nullptr;
+    int layoutWidth = 0;           // edit and arrows, in the layout's pixels
     int minValue = 0, maxValue = 0;
     // Radio group: the items, and the item shown checked.
     std::vector<HWND> items;

@@ -1,9 +1,10 @@
 // Prints a window of another program and its controls as JSON lines, for
 // the tests that drive the Windows program under Wine from outside:
-//   read_window.exe TITLE
+//   read_window.exe TITLE [CLASS]
 // The first line is the window, then one line per control: class, id,
 // text, shown, enabled, check state (buttons), status-bar panel texts, and
-// the rectangle on the screen. Exit status 1 when no window has that title.
+// the rectangle on the screen. Exit status 1 when no window has that title
+// (and class: "#32770" finds a message box titled as its owner).
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -111,11 +112,11 @@ int main()
 {
     int argc = 0;
     LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc != 2) {
-        std::fputs("usage: read_window TITLE\n", stderr);
+    if (argc != 2 && argc != 3) {
+        std::fputs("usage: read_window TITLE [CLASS]\n", stderr);
         return 2;
     }
-    HWND window = FindWindowW(nullptr, argv[1]);
+    HWND window = FindWindowW(argc == 3 ? argv[2] : nullptr, argv[1]);
     if (!window)
         return 1;
     Print(window, true);

@@ -20,19 +20,28 @@ wait_until() { # SECONDS WHAT COMMAND...
 }
 readonly MAIN_TITLE="Zobrazovací zařízení QMX8350T"
 readonly TEST_TITLE="Testování zobrazovače Varn6604"
-# read_window TITLE: the window's controls into $tmp/window.json.
-read_window() { wine "$READER" "$1" >"$tmp/window.json" 2>/dev/null; }
+# read_window TITLE [CLASS]: the controls of our window of that title, or of
+# the window of that class ("#32770": a message box), into $tmp/window.json.
+read_window() { wine "$READER" "$1" "${2:-qmx8350t.TForm}" >"$tmp/window.json" 2>/dev/null; }
 panels_say() { grep -qF "\"panels\":[\"$1\",\"$2\"]" "$tmp/window.json"; }
-# click TITLE TEXT: a click in the middle of the shown control of that text.
+# click TITLE TEXT [CLASS]: a click in the middle of the shown control of that text.
 click() {
-  read_window "$1" || fail "no window '$1'"
+  read_window "$1" "${3:-}" || fail "no window '$1'"
   local rect x y w h
   rect=$(grep -F "\"text\":\"$2\"," "$tmp/window.json" | grep -F '"shown":true' |
     sed -n 's/.*"rect":\[\([0-9-]*\),\([0-9-]*\),\([0-9]*\),\([0-9]*\)\].*/\1 \2 \3 \4/p' | head -1)
   read -r x y w h <<<"$rect" || fail "no control '$2' in '$1': $(cat "$tmp/window.json")"
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 }
-
+# type_into TITLE N TEXT: TEXT in place of what the Nth shown edit box holds.
+type_into() {
+  read_window "$1" || fail "no window '$1'"
+  local rect x y w h
+  rect=$(grep -F '"class":"Edit",' "$tmp/window.json" | grep -F '"shown":true' | sed -n "$2p" |
+    sed -n 's/.*"rect":\[\([0-9-]*\),\([0-9-]*\),\([0-9]*\),\([0-9]*\)\].*/\1 \2 \3 \4/p')
+  read -r x y w h <<<"$rect" || fail "no edit box $2 in '$1'"
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1 sleep 0.2 key End shift+Home type "$3"
+}
 # An X server of our own, no window manager: Wine then must not wait for one.
 start_x() {
   exec {fd}<> <(:)
