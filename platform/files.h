@@ -8,6 +8,10 @@
 
 namespace platform {
 
+// Whether a regular file (also through links) is under the name; looks
+// without opening it, so that a device under the name is left alone.
+bool IsRegularFile(const std::string &path);
+
 // Both reads take only a regular file (also through links): a FIFO, a device
 // or a folder under the name is a failure, never a wait.
 

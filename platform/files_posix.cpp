@@ -240,6 +240,12 @@ struct ReadableFile {
     int fd = -1;
 };
 
+bool IsRegularFile(const std::string &path)
+{
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 ReadableFile *OpenForReading(const std::string &path)
 {
     const int fd = OpenRegularFile(path);

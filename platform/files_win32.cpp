@@ -138,6 +138,12 @@ struct ReadableFile {
     HANDLE handle = INVALID_HANDLE_VALUE;
 };
 
+bool IsRegularFile(const std::string &path)
+{
+    const DWORD attributes = ::GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
 ReadableFile *OpenForReading(const std::string &path)
 {
     // Another program may rewrite the value file while it is read.

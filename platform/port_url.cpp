@@ -3,7 +3,6 @@
 #include "platform/files.h"
 
 #include <charconv>
-#include <filesystem>
 
 namespace platform {
 
@@ -63,8 +62,7 @@ std::optional<PortUrl> ParsePortUrl(std::string_view text)
 
 std::optional<std::string> MappedUrl(const std::string &path)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    if (!IsRegularFile(path))
         return std::nullopt;
     std::string line;
     if (!ReadFirstLine(path, 1024, line))
