@@ -42,13 +42,15 @@ wait_until 5 "boxes retyped" edits 00 00
 click "$MAIN_TITLE" "Čtení"
 wait_until 5 "the display's 12:34 in the boxes" edits 12 34
 
-# A count down from a bad number: the error box, and nothing on the line.
+# A count down from a bad number: the error box with its one button, and
+# nothing on the line.
 click "$MAIN_TITLE" "Stopky dolů [min:sec]"
 type_into "$MAIN_TITLE" 1 1a
 frames=$(grep -c 'COM3 <- ' "$tmp/sim.log")
 click "$MAIN_TITLE" "Start"
 wait_until 5 "the error box" read_window "$MAIN_TITLE" "#32770"
 grep -qF '"text":"Chybný formát čísla"' "$tmp/window.json" || fail "the box says: $(cat "$tmp/window.json")"
+[ "$(grep -c '"class":"Button"' "$tmp/window.json")" = 1 ] || fail "the box has not one button: $(cat "$tmp/window.json")"
 click "$MAIN_TITLE" "OK" "#32770"
 wait_until 5 "the box to close" eval '! read_window "$MAIN_TITLE" "#32770"'
 [ "$(grep -c 'COM3 <- ' "$tmp/sim.log")" = "$frames" ] || fail "a bad number sent a frame"
