@@ -34,11 +34,7 @@ E2E_PIDS+=($!)
 wait_until 10 "ser2net on 127.0.0.1:$port" listening "$port"
 echo "rfc2217://127.0.0.1:$port" >"$ports/COM4"
 
-start_app "$work" "$ports"
-wait_until 10 "the display's answer to the search" grep -qF 'COM4 -> 30 39 33 30 0D 0A' "$SIM_LOG"
-find_window
-wait_for_focus "$WINDOW"
-after_search=$(count_frames_in)
+start_app_found "$work" "$ports"
 
 click_client "$WINDOW" "${START_STOP[@]}"
 more_frames_than() { (($(count_frames_in) > $1 + 2)); }

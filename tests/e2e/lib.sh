@@ -142,6 +142,16 @@ window_has_focus() { [[ $(xdotool getwindowfocus 2>/dev/null) == "$1" ]]; }
 # program takes it itself when it activates its window.
 wait_for_focus() { wait_until 20 "the main window to take the keyboard focus" window_has_focus "$1"; }
 
+# start_app_found WORK PORTS: the program started, the display holding 0930 on
+# COM4 found, the window focused; after_search counts the frames sent so far.
+start_app_found() {
+  start_app "$1" "$2"
+  wait_until 10 "the display's answer to the search" grep -qF 'COM4 -> 30 39 33 30 0D 0A' "$SIM_LOG"
+  find_window
+  wait_for_focus "$WINDOW"
+  after_search=$(count_frames_in)
+}
+
 # click_client WINDOW LEFT TOP WIDTH HEIGHT: a left click in the middle of a
 # control given in client coordinates. Without a window manager the X window
 # is the client area, so no frame offset applies. No --sync: it waits for the
