@@ -20,6 +20,10 @@ std::optional<int> PortArgument(std::string text)
     return n;
 }
 
+// Enough for any URL a device server has, so that a bad port number at its
+// end is seen.
+constexpr std::size_t kShownUrl = 80;
+
 ParsedArguments Error(std::string why)
 {
     return {{}, std::move(why)};
@@ -61,7 +65,7 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
             }
             if (platform::LooksLikeUrl(value)) {
                 if (!platform::ParsePortUrl(value))
-                    return Error(Quoted(value) + " is no port URL (rfc2217://HOST:PORT or socket://HOST:PORT)");
+                    return Error(Quoted(value, kShownUrl) + " is no port URL (rfc2217://HOST:PORT or socket://HOST:PORT)");
                 a.portUrl = value;
                 continue;
             }

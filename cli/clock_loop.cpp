@@ -1,6 +1,7 @@
 #include "cli/clock_loop.h"
 
 #include "cli/link.h"
+#include "cli/service_notify.h"
 #include "platform/clock_sync.h"
 #include "platform/port_report.h"
 #include "serial/drv232.h"
@@ -10,13 +11,32 @@ namespace {
 
 using platform::ClockSync;
 
-std::string StartLine(const Arguments &a, int n)
+// The port and what it leads to.
+std::string PortLine(int n)
 {
     const std::string name = "COM" + std::to_string(n);
     const auto location = platform::LocatePort(name);
+    return name + (location ? " (" + location->path + ")" : "");
+}
+
+std::string StartLine(const Arguments &a, int n)
+{
     return std::string("clock ") + (a.clock == ClockMode::HoursMinutes ? "hh:mm" : "mm:ss") + " on " +
-           name + (location ? " (" + location->path + ")" : "") +
-           (a.requireSync ? ", ---- while the PC clock is not synchronised" : "");
+           PortLine(n) + (a.requireSync ? ", ---- while the PC clock is not synchronised" : "");
+}
+
+// The service's one line of state, for systemctl status.
+std::string StatusLine(int n, const std::string &shown, bool failing, ClockSync sync)
+{
+    const std::string display = shown.size() == 4 && shown != "----" ? shown.substr(0, 2) + ":" + shown.substr(2)
+                                                                     : shown;
+    return PortLine(n) + ": " +
+           (failing ? "the display does not answer" + (shown.empty() ? "" : " (last shown " + display + ")")
+                    : "the display shows " + display) +
+           "; the PC clock is " +
+           (sync == ClockSync::Synchronised     ? "synchronised"
+            : sync == ClockSync::Unsynchronised ? "not synchronised"
+                                                : "of unknown synchronisation");
 }
 
 } // namespace
@@ -30,11 +50,13 @@ bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
     std::string shown;
     bool unsynchronised = false; // as last logged
     std::string syncReadInMinute;
+    ClockSync sync = ClockSync::Unknown;
+    std::string status;
     for (bool start = true; !hooks.stopRequested(); start = false) {
         Drv232::SampleClock();
         if (unsynchronised || syncReadInMinute != Drv232::ClockMinutes) {
             syncReadInMinute = Drv232::ClockMinutes;
-            const ClockSync sync = platform::GetClockSync();
+            sync = platform::GetClockSync();
             if ((sync == ClockSync::Unsynchronised) != unsynchronised) {
                 unsynchronised = !unsynchronised;
                 if (unsynchronised)
@@ -68,8 +90,18 @@ bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
         }
         if (hooks.stopRequested())
             break;
+        if (const std::string now = StatusLine(n, shown, failing, sync); now != status) {
+            status = now;
+            NotifyStatus(status);
+        }
+        // Ready once the first time has gone out (or failed to); a loop that
+        // stops coming here is restarted by the service manager.
+        if (start)
+            NotifyReady();
+        NotifyWatchdog();
         hooks.waitForNextSecond();
     }
+    NotifyStopping();
     return allSent;
 }
 

@@ -30,6 +30,11 @@ struct ClockHooks {
 // minute, and every second while it is not synchronised, so that with
 // requireSync the display shows "----" meanwhile and the time again from the
 // first change of second after synchronisation.
+//
+// Under a service manager that listens (systemd's Type=notify), it says it is
+// ready after the first send, keeps a status line (the port, what the display
+// shows or that it does not answer, the synchronisation state) and pings the
+// watchdog once a loop.
 bool RunClock(const Arguments &a, int n, const ClockHooks &hooks);
 
 } // namespace qmxctl

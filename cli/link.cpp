@@ -36,6 +36,11 @@ std::string OpenFailure(int n)
         if (platform::MappedUrl(PathOf(n)))
             return name + ": " + why.text + " (" + PathOf(n) + ")";
         return name + ": no such port (" + PathOf(n) + ")";
+    case FailureKind::NotAPort:
+        // A plain file or a device that is no terminal: named for what it is.
+        if (!platform::MappedUrl(PathOf(n)))
+            return name + ": " + platform::InspectPort(n).reason.text + " (" + PathOf(n) + ")";
+        break;
     case FailureKind::Refused:
         if (std::string advice = platform::PermissionAdvice(platform::InspectPort(n)); !advice.empty())
             return advice;

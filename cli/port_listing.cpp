@@ -41,7 +41,9 @@ const char *AccessName(PortAccess access)
 // out of reach.
 const char *StateName(const platform::PortStatus &s)
 {
-    return !s.url.empty() && s.access == PortAccess::Missing ? "unreachable" : AccessName(s.access);
+    return !s.url.empty() && (s.access == PortAccess::Missing || s.reason.kind == platform::FailureKind::TimedOut)
+               ? "unreachable"
+               : AccessName(s.access);
 }
 
 bool Exists(PortAccess a) { return a != PortAccess::Missing && a != PortAccess::Dangling; }

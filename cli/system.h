@@ -21,8 +21,8 @@ void SleepUntilNextSecond();
 
 // Asks for a real-time scheduling policy, so that a woken clock does not wait
 // for a processor that other work keeps busy; where the system does not
-// permit it, nothing changes and nothing is said.
-void AskForRealTimeScheduling();
+// permit it, nothing changes. Returns the line for the log that says which.
+std::string AskForRealTimeScheduling();
 
 // The prefix that gives a line on standard error its priority in the
 // journal ("<4>" warning, "<6>" information) when standard error is the

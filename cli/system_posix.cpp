@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 #include <time.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace qmxctl {
 namespace {
@@ -52,7 +54,7 @@ void SleepUntilNextSecond()
     ::clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &next, nullptr);
 }
 
-void AskForRealTimeScheduling()
+std::string AskForRealTimeScheduling()
 {
     // FIFO at a low priority: above every ordinary process, below the
     // kernel's own threads and the audio and control programs that ask for
@@ -60,7 +62,10 @@ void AskForRealTimeScheduling()
     // service unit sets it); children do not inherit it.
     sched_param priority{};
     priority.sched_priority = 10;
-    (void)::sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &priority);
+    if (::sched_setscheduler(0, SCHED_FIFO | SCHED_RESET_ON_FORK, &priority) == 0)
+        return "real-time scheduling obtained (SCHED_FIFO, priority 10)";
+    return std::string("no real-time scheduling (") + std::strerror(errno) +
+           "; RLIMIT_RTPRIO must allow 10); the clock runs at the normal priority";
 }
 
 std::string JournalPrefix(bool warning)

@@ -30,21 +30,20 @@ std::optional<std::string> ValueBytes(std::string_view utf8, std::string &error)
     return bytes;
 }
 
-std::string Shortened(std::string_view utf8)
+std::string Shortened(std::string_view utf8, std::size_t shown)
 {
-    constexpr std::size_t kShown = 20;
     std::size_t characters = 0;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         // Each character begins with a byte that is no UTF-8 continuation.
-        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80 && characters++ == kShown)
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80 && characters++ == shown)
             return std::string(utf8.substr(0, i)) + "...";
     }
     return std::string(utf8);
 }
 
-std::string Quoted(std::string_view utf8)
+std::string Quoted(std::string_view utf8, std::size_t shown)
 {
-    return "\"" + Shortened(utf8) + "\"";
+    return "\"" + Shortened(utf8, shown) + "\"";
 }
 
 } // namespace qmxctl

@@ -13,8 +13,9 @@ std::optional<std::string> ValueBytes(std::string_view utf8, std::string &error)
 
 // A text from the command line as a message shows it: cut after its first 20
 // characters (with "..." after it), so that a refused argument of any length
-// makes a short message; Quoted puts it in double quotes.
-std::string Shortened(std::string_view utf8);
-std::string Quoted(std::string_view utf8);
+// makes a short message; Quoted puts it in double quotes. A text whose end
+// matters (a URL's port number) is shown up to a longer limit.
+std::string Shortened(std::string_view utf8, std::size_t shown = 20);
+std::string Quoted(std::string_view utf8, std::size_t shown = 20);
 
 } // namespace qmxctl

@@ -50,7 +50,7 @@ public:
             answered_[0][telnet::COM_PORT] = true;
             if (!SendRaw({telnet::IAC, telnet::WILL, telnet::COM_PORT}))
                 return false;
-            const Deadline until = SteadyClock::now() + kOptionLimit;
+            const auto until = SteadyClock::now() + kOptionLimit;
             if (!Listen(until, [this] { return comPort_ || noComPort_; }))
                 return false;
             if (!comPort_) {
@@ -166,9 +166,10 @@ private:
     // Receives until done() or the deadline; false, with the reason kept,
     // when the server hung up meanwhile.
     template <class Done>
-    bool Listen(Deadline until, Done done)
+    bool Listen(SteadyClock::time_point until, Done done)
     {
-        for (int round = 0; round < kMaxRounds && !done(); ++round) {
+        // A server that talks without end does not hold the limit open.
+        for (int round = 0; round < kMaxRounds && !done() && SteadyClock::now() < until; ++round) {
             const Step step = ReceiveSome(until);
             if (step == Step::Failed)
                 return HungUp();
@@ -324,12 +325,15 @@ std::unique_ptr<SerialConnection> OpenNetworkPort(const std::string &url)
 {
     const std::optional<PortUrl> parsed = ParsePortUrl(url);
     if (!parsed) {
-        KeepFailure(FailureKind::NotAPort, "not a port URL: " + url.substr(0, 80));
+        KeepFailure(FailureKind::NotAPort, "not a port URL: " + Printable(url));
         return nullptr;
     }
     std::unique_ptr<TcpSocket> socket = ConnectTcp(parsed->host, parsed->port, kConnectLimit);
-    if (!socket)
+    if (!socket) {
+        const FailureReason why = LastFailure();
+        KeepFailure(why.kind, why.code, url + ": " + why.text);
         return nullptr;
+    }
     auto port = std::make_unique<NetworkPort>(std::move(socket), parsed->rfc2217, url);
     if (!port->Begin())
         return nullptr;

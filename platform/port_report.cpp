@@ -28,6 +28,9 @@ void InspectNetworkPort(PortStatus &port, const std::string &url)
         return;
     }
     port.reason = LastFailure();
+    // The URL is in the record already.
+    if (port.reason.text.starts_with(url + ": "))
+        port.reason.text.erase(0, url.size() + 2);
     port.access = AccessAfter(port.reason.kind);
 }
 

@@ -135,6 +135,10 @@ PortStatus InspectPort(int number)
         } else {
             port.access = PortAccess::NotAPort;
             port.reason = NoPort(NoDeviceWhat(st));
+            // Meant as a mapping, perhaps: what the file says instead of a URL.
+            if (const std::optional<std::string> line = MappingLine(path); line && !line->empty())
+                port.reason.text += ", and its first line is no port URL (rfc2217://HOST:PORT or "
+                                    "socket://HOST:PORT): \"" + Printable(*line, 40) + "\"";
         }
         return port;
     }
@@ -161,6 +165,13 @@ std::string PermissionAdvice(const PortStatus &port)
         return {};
     const std::string what =
         port.name + " (" + (port.device.empty() ? port.location.path : port.device) + ")";
+    // A mapping file to a device server: no group helps, reading it does.
+    struct stat st;
+    if (::stat(port.location.path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        ::access(port.location.path.c_str(), R_OK) != 0)
+        return port.name + ": the file " + port.location.path +
+               " may not be read by this user; a file that maps a COM name must be readable by every user"
+               " of the port (a service's too): sudo chmod a+r " + port.location.path;
     if (!port.group.empty())
         return what + " may not be opened by this user; members of the group " + port.group +
                " may: sudo adduser \"$USER\" " + port.group + ", then log in again";

@@ -60,18 +60,45 @@ std::optional<PortUrl> ParsePortUrl(std::string_view text)
     return url;
 }
 
-std::optional<std::string> MappedUrl(const std::string &path)
+std::optional<std::string> MappingLine(const std::string &path)
 {
     if (!IsRegularFile(path))
         return std::nullopt;
     std::string line;
     if (!ReadFirstLine(path, 1024, line))
         return std::nullopt;
+    // Notepad begins a file with a byte-order mark; an old Mac editor ends
+    // lines with CR alone.
+    if (line.starts_with("\xEF\xBB\xBF"))
+        line.erase(0, 3);
+    line = line.substr(0, line.find('\r'));
     // Blanks around the URL are easily typed and never meant.
     const std::size_t first = line.find_first_not_of(" \t");
     const std::size_t last = line.find_last_not_of(" \t");
-    line = first == line.npos ? std::string() : line.substr(first, last - first + 1);
-    if (!LooksLikeUrl(line))
+    return first == line.npos ? std::string() : line.substr(first, last - first + 1);
+}
+
+std::string Printable(std::string_view text, std::size_t limit)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (out.size() >= limit)
+            return out + "...";
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte >= 0x7F) {
+            static constexpr char kHex[] = "0123456789ABCDEF";
+            out += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+        } else {
+            out += char(byte);
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> MappedUrl(const std::string &path)
+{
+    std::optional<std::string> line = MappingLine(path);
+    if (!line || !LooksLikeUrl(*line))
         return std::nullopt;
     return line;
 }

@@ -15,6 +15,8 @@ volatile std::sig_atomic_t stopped = 0;
 
 void StopTransfers() { stopped = 1; }
 
+bool TransfersStopped() { return stopped != 0; }
+
 Step PollStep(int fd, short events, Deadline until, const std::function<ssize_t()> &transfer,
               std::size_t &moved)
 {

@@ -14,4 +14,8 @@ namespace platform {
 Step PollStep(int fd, short events, Deadline until, const std::function<ssize_t()> &transfer,
               std::size_t &moved);
 
+// True once StopTransfers() was called: a wait of another kind (a name
+// look-up) ends too.
+bool TransfersStopped();
+
 } // namespace platform

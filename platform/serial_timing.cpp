@@ -75,6 +75,10 @@ bool TimedRead(const CommTimeouts &t, std::size_t size, std::size_t &received, c
             lastByte = SteadyClock::now();
             break;
         case Step::Retry:
+            // Woken without data (a network server's Telnet talk, a signal):
+            // what comes meanwhile never stretches the time-out.
+            if (until && SteadyClock::now() >= *until)
+                return true;
             break;
         }
     }

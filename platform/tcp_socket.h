@@ -27,7 +27,9 @@ public:
 // Connects to host:port within the limit, trying each address the name has,
 // with TCP_NODELAY set: a frame must not wait for an earlier one's
 // acknowledgement. nullptr, with the reason kept: Missing when nothing
-// listens there or the host is unknown, TimedOut when nothing answered.
+// listens there or the host is unknown, TimedOut when nothing answered (the
+// host or its name server); the text names no address, the caller does.
+// POSIX: a stop signal (StopTransfers) cuts the name look-up short.
 std::unique_ptr<TcpSocket> ConnectTcp(const std::string &host, std::uint16_t port, std::chrono::milliseconds limit);
 
 } // namespace platform

@@ -15,7 +15,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace platform {
 namespace {
@@ -82,20 +86,69 @@ int ConnectAddress(const addrinfo &a, Deadline until)
     return fd;
 }
 
+// A name look-up under way in a thread of its own: glibc's resolver waits
+// 5 s per server and try, longer than a connect may take, and no signal cuts
+// it short. A look-up given up on finishes unseen and frees its result.
+struct Lookup {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false, abandoned = false;
+    int error = 0;
+    addrinfo *found = nullptr;
+};
+
+// The addresses of host, by the deadline; nullptr with the reason kept.
+addrinfo *FindAddresses(const std::string &host, std::uint16_t port, SteadyClock::time_point until)
+{
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    const std::string service = std::to_string(port);
+    addrinfo *found = nullptr;
+    // An address needs no look-up.
+    hints.ai_flags = AI_NUMERICHOST;
+    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) == 0)
+        return found;
+    hints.ai_flags = 0;
+    auto lookup = std::make_shared<Lookup>();
+    std::thread([lookup, host, service, hints] {
+        addrinfo *result = nullptr;
+        const int error = ::getaddrinfo(host.c_str(), service.c_str(), &hints, &result);
+        const std::lock_guard lock(lookup->mutex);
+        if (lookup->abandoned && result)
+            ::freeaddrinfo(result);
+        else
+            lookup->found = result;
+        lookup->error = error;
+        lookup->done = true;
+        lookup->finished.notify_one();
+    }).detach();
+    std::unique_lock lock(lookup->mutex);
+    // Looked at now and then, for the stop signal that cannot wake us.
+    while (!lookup->done && !TransfersStopped() && SteadyClock::now() < until)
+        lookup->finished.wait_until(lock, std::min(until, SteadyClock::now() + std::chrono::milliseconds(50)));
+    if (!lookup->done) {
+        lookup->abandoned = true;
+        if (TransfersStopped())
+            KeepFailure(FailureKind::Other, EINTR, "the look-up of " + host + " was stopped");
+        else
+            KeepFailure(FailureKind::TimedOut, ETIMEDOUT, "cannot find the host: the name server did not answer in time");
+        return nullptr;
+    }
+    if (lookup->error != 0)
+        KeepFailure(FailureKind::Missing, std::string("cannot find the host: ") + ::gai_strerror(lookup->error));
+    return lookup->found;
+}
+
 } // namespace
 
 std::unique_ptr<TcpSocket> ConnectTcp(const std::string &host, std::uint16_t port, std::chrono::milliseconds limit)
 {
-    const Deadline until = SteadyClock::now() + limit;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    const std::string where = host + ":" + std::to_string(port);
-    if (const int error = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found); error != 0) {
-        KeepFailure(FailureKind::Missing, std::string("cannot find ") + host + ": " + ::gai_strerror(error));
+    // The look-up and the connection share the limit.
+    const SteadyClock::time_point until = SteadyClock::now() + limit;
+    addrinfo *found = FindAddresses(host, port, until);
+    if (!found)
         return nullptr;
-    }
     int error = 0;
     for (const addrinfo *a = found; a; a = a->ai_next) {
         if (const int fd = ConnectAddress(*a, until); fd >= 0) {
@@ -105,11 +158,13 @@ std::unique_ptr<TcpSocket> ConnectTcp(const std::string &host, std::uint16_t por
         error = errno;
     }
     ::freeaddrinfo(found);
+    const std::string text = std::system_category().message(error);
     if (error == ECONNREFUSED || error == EHOSTUNREACH || error == ENETUNREACH)
-        KeepFailure(FailureKind::Missing, error,
-                    "nothing answers at " + where + ": " + std::system_category().message(error));
+        KeepFailure(FailureKind::Missing, error, "nothing answers there: " + text);
+    else if (error == ETIMEDOUT)
+        KeepFailure(FailureKind::TimedOut, error, "the host does not answer: " + text);
     else
-        KeepFailure(error, where + ": " + std::system_category().message(error));
+        KeepFailure(error, text);
     return nullptr;
 }
 

@@ -128,9 +128,8 @@ std::unique_ptr<TcpSocket> ConnectTcp(const std::string &host, std::uint16_t por
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo *found = nullptr;
-    const std::string where = host + ":" + std::to_string(port);
     if (const int error = ::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found); error != 0) {
-        KeepFailure(FailureKind::Missing, error, "cannot find " + host + ": " + Win32Text(DWORD(error)));
+        KeepFailure(FailureKind::Missing, error, "cannot find the host: " + Win32Text(DWORD(error)));
         return nullptr;
     }
     int error = 0;
@@ -142,10 +141,11 @@ std::unique_ptr<TcpSocket> ConnectTcp(const std::string &host, std::uint16_t por
     }
     ::freeaddrinfo(found);
     if (error == WSAECONNREFUSED || error == WSAEHOSTUNREACH || error == WSAENETUNREACH)
-        KeepFailure(FailureKind::Missing, error, "nothing answers at " + where + ": " + Win32Text(DWORD(error)));
+        KeepFailure(FailureKind::Missing, error, "nothing answers there: " + Win32Text(DWORD(error)));
+    else if (error == WSAETIMEDOUT)
+        KeepFailure(FailureKind::TimedOut, error, "the host does not answer: " + Win32Text(DWORD(error)));
     else
-        KeepFailure(error == WSAETIMEDOUT ? FailureKind::TimedOut : KindOfError(error), error,
-                    where + ": " + Win32Text(DWORD(error)));
+        KeepFailure(KindOfError(error), error, Win32Text(DWORD(error)));
     return nullptr;
 }
 

@@ -35,6 +35,9 @@ TEST(QmxctlArguments, TakesCommandsAndOptionsInAnyOrderAndRefusesTheRest)
         {{"--port", std::string(4000, '7'), "read"}, "\"77777777777777777777...\" is no port name"},
         {{"clock", "Č" + std::string(4000, 'x')}, "not \"Čxxxxxxxxxxxxxxxxxxx...\""},
         {{std::string(4000, 'w')}, "unknown command \"wwwwwwwwwwwwwwwwwwww...\""},
+        // A URL is quoted up to its port number.
+        {{"--port", "rfc2217://display-server.example:99999", "read"},
+         "\"rfc2217://display-server.example:99999\" is no port URL"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(testing::PrintToString(row.args));

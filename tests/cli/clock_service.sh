@@ -72,13 +72,16 @@ status=0
 wait "$clock" || status=$?
 [[ $status == 0 ]] || fail "qmxctl clock ended with status $status: $(cat "$work/err")"
 
-# One line at the start naming the port, at the journal's priority for
-# information; one more at most, a warning about the PC clock's
-# synchronisation on a machine that has none; none per second.
+# Whether real-time scheduling was obtained, and a line at the start naming
+# the port, at the journal's priority for information; one more at most, a
+# warning about the PC clock's synchronisation on a machine that has none;
+# none per second.
 mapfile -t lines <"$work/err"
-[[ ${lines[0]} == "<6>qmxctl: clock mm:ss on COM5 ($work/ports/COM5)" ]] || fail "first line: ${lines[0]}"
-(( ${#lines[@]} == 1 )) ||
-    [[ ${#lines[@]} == 2 && ${lines[1]} == "<4>qmxctl: the PC clock is not synchronised; its time may be wrong" ]] ||
+[[ ${lines[0]} == "<6>qmxctl: real-time scheduling obtained"* || ${lines[0]} == "<6>qmxctl: no real-time scheduling ("* ]] ||
+    fail "first line: ${lines[0]}"
+[[ ${lines[1]} == "<6>qmxctl: clock mm:ss on COM5 ($work/ports/COM5)" ]] || fail "second line: ${lines[1]}"
+(( ${#lines[@]} == 2 )) ||
+    [[ ${#lines[@]} == 3 && ${lines[2]} == "<4>qmxctl: the PC clock is not synchronised; its time may be wrong" ]] ||
     fail "the log: $(cat "$work/err")"
 [[ ! -s $work/out ]] || fail "standard output: $(cat "$work/out")"
 

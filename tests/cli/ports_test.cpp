@@ -12,8 +12,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <grp.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,6 +53,8 @@ TEST(QmxctlPorts, TellsAnOrdinaryUserWhatStandsBehindEachName)
     auto refused = StartDisplay(links, 5, sim::Behaviour::Normal, "0930");
     ASSERT_TRUE(free && held && refused);
     fs::create_symlink(config.path() / "unplugged", links / "COM4");
+    WriteAll((links / "COM8").string(), "socket://127.0.0.1:1\n");
+    fs::permissions(links / "COM8", fs::perms::owner_read | fs::perms::owner_write);
     ASSERT_EQ(chmod(free->slavePath().c_str(), 0666), 0);
     ASSERT_EQ(chmod(held->slavePath().c_str(), 0666), 0);
     ASSERT_EQ(chown(refused->slavePath().c_str(), 0, dialout->gr_gid), 0);
@@ -84,6 +89,8 @@ TEST(QmxctlPorts, TellsAnOrdinaryUserWhatStandsBehindEachName)
                   "sudo adduser \\\"$USER\\\" dialout, then log in again"}},
         {"COM6", {"\"state\": \"in-use\"", "\"in_use\": true"}},
         {"COM7", {"\"path\": \"/dev/ttyS6\"", "\"rule\": \"serial-device\""}},
+        // A mapping file to a device server that this user may not read.
+        {"COM8", {"\"state\": \"refused\"", "must be readable by every user of the port", "chmod a+r"}},
     };
     for (const auto &row : rows) {
         const std::string entry = Entry(outcome.out, row.port);
@@ -136,10 +143,26 @@ TEST(QmxctlPorts, ListsPortsOnADeviceServerAndTakesTheirUrl)
     auto display = StartDisplay(dir.path(), 1, sim::Behaviour::Normal, "0930");
     ASSERT_TRUE(display);
     DeviceServer server(dir.path(), {{display->slavePath(), true}});
-    ASSERT_TRUE(server.start()) << "ser2net did not come up; see " << dir.file("ser2net.log");
+    ASSERT_TRUE(server.start()) << server.problem();
     WriteAll((ports / "COM3").string(), server.url(0) + "\n");
     WriteAll((ports / "COM4").string(), "socket://127.0.0.1:1\n");
     WriteAll((ports / "COM5").string(), "rfc2217://127.0.0.1\n");
+    WriteAll((ports / "COM6").string(), "\xEF\xBB\xBFsocket://127.0.0.1:1\r\n");
+    WriteAll((ports / "COM7").string(), "socket://127.0.0.1:1\rmore\r");
+    WriteAll((ports / "COM8").string(), "\x01\x02\x7F" "ELF\n");
+    // A host that drops connections: a listener whose one-place queue is
+    // full drops every further SYN.
+    const int full = ::socket(AF_INET, SOCK_STREAM, 0), queued = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    ASSERT_EQ(::bind(full, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(full, 0), 0);
+    ASSERT_EQ(::getsockname(full, reinterpret_cast<sockaddr *>(&a), &length), 0);
+    ASSERT_EQ(::connect(queued, reinterpret_cast<sockaddr *>(&a), sizeof a), 0);
+    const std::string dropping = "socket://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+    WriteAll((ports / "COM9").string(), dropping + "\n");
     const std::vector<std::string> env{"QMX_PORT_DIR=" + ports.string()};
 
     const clitest::Outcome listing = clitest::RunChild({QMXCTL_COMMAND, "ports", "--probe", "--json"}, env, "/");
@@ -151,12 +174,22 @@ TEST(QmxctlPorts, ListsPortsOnADeviceServerAndTakesTheirUrl)
         {"COM3", {"\"url\": \"" + server.url(0) + "\"", "\"state\": \"free\"", "\"display\": \"0930\""}},
         {"COM4", {"\"url\": \"socket://127.0.0.1:1\"", "\"state\": \"unreachable\"", "nothing answers"}},
         {"COM5", {"\"state\": \"not-a-port\"", "not a port URL"}},
+        // A byte-order mark, CR LF or CR alone: the URL all the same.
+        {"COM6", {"\"url\": \"socket://127.0.0.1:1\"", "\"state\": \"unreachable\""}},
+        {"COM7", {"\"url\": \"socket://127.0.0.1:1\"", "\"state\": \"unreachable\""}},
+        // Binary: no URL, said so, and no control character shown raw.
+        {"COM8", {"\"state\": \"not-a-port\"", "its first line is no port URL", "\\\\x01\\\\x02\\\\x7FELF"}},
+        // Named once: the URL in its field, not again in the reason.
+        {"COM9", {"\"url\": \"" + dropping + "\"", "\"state\": \"unreachable\"",
+                  "\"reason\": \"the host does not answer"}},
     };
     for (const auto &row : rows) {
         const std::string entry = Entry(listing.out, row.port);
         for (const std::string &field : row.fields)
             EXPECT_NE(entry.find(field), std::string::npos) << row.port << " lacks " << field << ": " << entry;
     }
+    ::close(queued);
+    ::close(full);
 
     const clitest::Outcome read = clitest::RunChild({QMXCTL_COMMAND, "--port", server.url(0), "read"}, env, "/");
     EXPECT_EQ(read.status, 0) << read.err;

@@ -97,6 +97,8 @@ if [ -n "${QMX_PEERS_VIA:-}" ]; then
       served+=("$n:$port")
     done
   done
+  # Debian puts it in /usr/sbin, which an ordinary user's PATH lacks.
+  PATH=$PATH:/usr/sbin:/sbin
   # -d: in the foreground, its complaints (a port it cannot take) in its log.
   ser2net -d -u -P "$work/ser2net.pid" -c "$config" >"$work/ser2net.log" 2>&1 &
   server=$!
@@ -104,7 +106,13 @@ if [ -n "${QMX_PEERS_VIA:-}" ]; then
     n=${entry%%:*}
     port=${entry#*:}
     for _ in $(seq 300); do listening "$port" && break; kill -0 "$server" 2>/dev/null || break; sleep 0.05; done
-    listening "$port" || { echo "with_peers.sh: ser2net did not come up" >&2; cat "$work/ser2net.log" >&2; exit 1; }
+    listening "$port" || {
+      status=running
+      kill -0 "$server" 2>/dev/null || { status=0; wait "$server" || status=$?; status="ended with status $status"; }
+      echo "with_peers.sh: $(command -v ser2net) -d -u -c $config did not listen on 127.0.0.1:$port ($status); its output:" >&2
+      cat "$work/ser2net.log" >&2
+      exit 1
+    }
     rm "$work/ports/COM$n"
     echo "$QMX_PEERS_VIA://127.0.0.1:$port" >"$work/ports/COM$n"
   done

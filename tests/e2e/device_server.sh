@@ -30,8 +30,14 @@ connection: &display
       chardelay: false
 YAML
 ser2net -n -u -P "$E2E_TMP/ser2net.pid" -c "$E2E_TMP/ser2net.yaml" >"$E2E_TMP/ser2net.log" 2>&1 </dev/null &
-E2E_PIDS+=($!)
-wait_until 10 "ser2net on 127.0.0.1:$port" listening "$port"
+server=$!
+E2E_PIDS+=("$server")
+ser2net_up() {
+    listening "$port" && return 0
+    kill -0 "$server" 2>/dev/null || fail "$(command -v ser2net) -n -u -c $E2E_TMP/ser2net.yaml ended; its output: $(cat "$E2E_TMP/ser2net.log")"
+    return 1
+}
+wait_until 10 "ser2net on 127.0.0.1:$port" ser2net_up
 echo "rfc2217://127.0.0.1:$port" >"$ports/COM4"
 
 start_app_found "$work" "$ports"

@@ -12,6 +12,9 @@ set -euo pipefail
 readonly WINDOW_TITLE="Zobrazovací zařízení QMX8350T"
 # Debian's ImageMagick; the convert found first on PATH may be something else.
 readonly IMAGEMAGICK_CONVERT=/usr/bin/convert
+# Debian puts the servers the tests start (ser2net) in /usr/sbin, which an
+# ordinary user's PATH lacks.
+PATH=$PATH:/usr/sbin:/sbin
 
 for tool in Xvfb xdotool xwd xwininfo; do
     command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/bootstrap installs it)" >&2; exit 1; }

@@ -5,16 +5,193 @@
 #include "platform/failure.h"
 #include "tests/support/device_server.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
+#include <thread>
 
 namespace {
 
 using namespace testsupport;
+using namespace std::chrono_literals;
 using platform::FailureKind;
+
+constexpr std::uint8_t IAC = 255, DO = 253, WILL = 251, SB = 250, NOP = 241, COM_PORT = 44;
+
+// A server on 127.0.0.1 that sends its greeting to the one client it takes
+// and then the same talk again and again, for up to 10 s or until the client
+// goes.
+class TalkingServer {
+public:
+    TalkingServer(std::vector<std::uint8_t> greeting, std::vector<std::uint8_t> talk)
+    {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        if (::bind(listener_, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 || ::listen(listener_, 1) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&a), &length) != 0)
+            return;
+        port_ = ntohs(a.sin_port);
+        // Enough at a time that the client always finds more waiting.
+        std::vector<std::uint8_t> burst;
+        while (!talk.empty() && burst.size() < 16384)
+            burst.insert(burst.end(), talk.begin(), talk.end());
+        thread_ = std::thread([this, greeting, talk = std::move(burst)] {
+            const int client = ::accept(listener_, nullptr, nullptr);
+            if (client < 0)
+                return;
+            // A client that takes nothing more does not hold the thread.
+            const timeval wait{0, 200000};
+            ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
+            const auto until = std::chrono::steady_clock::now() + 10s;
+            bool sent = ::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL) >= 0;
+            while (sent && !stop_ && std::chrono::steady_clock::now() < until)
+                sent = ::send(client, talk.data(), talk.size(), MSG_NOSIGNAL) >= 0 || errno == EAGAIN;
+            ended_ = std::chrono::steady_clock::now();
+            ::close(client);
+        });
+    }
+    ~TalkingServer()
+    {
+        stop_ = true;
+        ::shutdown(listener_, SHUT_RDWR);
+        if (thread_.joinable())
+            thread_.join();
+        ::close(listener_);
+    }
+    std::string url() const { return "rfc2217://127.0.0.1:" + std::to_string(port_); }
+    // Waits for the talk to end (the client gone, or 10 s over); when it did.
+    std::chrono::steady_clock::time_point ended()
+    {
+        if (thread_.joinable())
+            thread_.join();
+        return ended_;
+    }
+
+private:
+    int listener_ = -1;
+    int port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> stop_ = false;
+    std::chrono::steady_clock::time_point ended_{};
+};
+
+// Telnet talk with no data in it, however long it goes on, ends the
+// negotiation and the exchange at their limits.
+TEST(NetworkTalk, EndsTheNegotiationAndTheExchangeAtTheirLimits)
+{
+    const std::vector<std::uint8_t> takesOption{IAC, DO, COM_PORT};
+    const struct {
+        const char *what;
+        std::vector<std::uint8_t> greeting, talk;
+        bool opens;
+    } rows[] = {
+        {"IAC NOP instead of the option", {}, {IAC, NOP}, false},
+        {"IAC NOP after the option", takesOption, {IAC, NOP}, true},
+        {"IAC WILL over and over", takesOption, {IAC, WILL, 1}, true},
+        {"a subnegotiation that never ends", {IAC, DO, COM_PORT, IAC, SB, COM_PORT}, {'0'}, true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        TalkingServer server(row.greeting, row.talk);
+        Drv232::NewReplyBuffer();
+        const bool opened = Drv232::OpenNamedPort(server.url());
+        EXPECT_EQ(opened, row.opens) << platform::LastFailure().text;
+        if (opened) {
+            Drv232::DisplayText = "???";
+            EXPECT_FALSE(Drv232::ExchangeValue());
+        } else {
+            EXPECT_EQ(platform::LastFailure().kind, FailureKind::NotAPort) << platform::LastFailure().text;
+        }
+        // Ended by its limit, while the talk went on.
+        const auto done = std::chrono::steady_clock::now();
+        Drv232::ClosePort();
+        EXPECT_LT(done, server.ended());
+    }
+}
+
+// Writes what the child found, or why it could not look, to fd.
+void LookUpBehindASilentNameServer(int fd)
+{
+    const auto say = [fd](const std::string &text) {
+        (void)!::write(fd, text.data(), text.size());
+        ::_exit(0);
+    };
+    // Root makes the namespaces itself; another user as root of its own.
+    const uid_t uid = ::getuid();
+    const gid_t gid = ::getgid();
+    if (::unshare(CLONE_NEWNS | CLONE_NEWNET) != 0) {
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET) != 0)
+            say(std::string("skip: no network namespace of its own: ") + std::strerror(errno));
+        std::ofstream("/proc/self/setgroups") << "deny";
+        std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+        std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    }
+    char resolvConf[] = "/tmp/qmx-resolv.XXXXXX";
+    const int file = ::mkstemp(resolvConf);
+    (void)!::write(file, "nameserver 127.0.0.1\n", 21);
+    ::close(file);
+    const bool mounted = ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+                         ::mount(resolvConf, "/etc/resolv.conf", nullptr, MS_BIND, nullptr) == 0;
+    ::unlink(resolvConf);
+    if (!mounted)
+        say(std::string("skip: cannot put a resolv.conf of its own in place: ") + std::strerror(errno));
+    const int udp = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq lo{};
+    std::strcpy(lo.ifr_name, "lo");
+    lo.ifr_flags = IFF_UP;
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(53);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::ioctl(udp, SIOCSIFFLAGS, &lo) != 0 || ::bind(udp, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
+        say(std::string("skip: no silent name server on 127.0.0.1:53: ") + std::strerror(errno));
+    if (platform::OpenSerialDevice("rfc2217://display.example:2217"))
+        say("opened");
+    const platform::FailureReason why = platform::LastFailure();
+    say(std::to_string(int(why.kind)) + " " + why.text);
+}
+
+// A name server that never answers: the look-up ends within the connect
+// limit, as a time-out (glibc alone would wait 5 s twice).
+TEST(NetworkLookup, ANameServerThatNeverAnswersTimesOut)
+{
+    int channel[2];
+    ASSERT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        LookUpBehindASilentNameServer(channel[1]);
+    }
+    ::close(channel[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, std::size_t(n));
+    ::close(channel[0]);
+    ::waitpid(child, nullptr, 0);
+    if (said.starts_with("skip: "))
+        GTEST_SKIP() << said.substr(6);
+    EXPECT_EQ(said.substr(0, said.find(' ')), std::to_string(int(FailureKind::TimedOut))) << said;
+    EXPECT_NE(said.find("rfc2217://display.example:2217: cannot find the host: the name server did not answer"),
+              std::string::npos)
+        << said;
+}
 
 class NetworkTest : public LinkTest {
 protected:
@@ -26,7 +203,7 @@ protected:
         ASSERT_TRUE(served[0] && served[1]);
         server = std::make_unique<DeviceServer>(
             lines.path(), std::vector<DeviceServer::Line>{{served[0]->slavePath(), true}, {served[1]->slavePath(), false}});
-        ASSERT_TRUE(server->start()) << "ser2net did not come up; see " << lines.file("ser2net.log");
+        ASSERT_TRUE(server->start()) << server->problem();
     }
     void TearDown() override
     {
@@ -94,7 +271,7 @@ TEST_F(NetworkTest, AServerThatWentAndCameBackServesTheNextExchange)
     EXPECT_FALSE(Drv232::ExchangeValue());
     const FailureKind kind = platform::LastFailure().kind;
     EXPECT_TRUE(kind == FailureKind::Gone || kind == FailureKind::Missing) << platform::LastFailure().text;
-    ASSERT_TRUE(server->start());
+    ASSERT_TRUE(server->start()) << server->problem();
     EXPECT_TRUE(Drv232::ExchangeValue()) << platform::LastFailure().text;
     EXPECT_EQ(Drv232::ReplyText(), "0930");
 }

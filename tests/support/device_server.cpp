@@ -8,8 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <sstream>
 #include <fstream>
 #include <thread>
@@ -85,21 +88,40 @@ bool DeviceServer::start()
     const std::string config = (folder_ / "ser2net.yaml").string();
     const std::string pidFile = (folder_ / "ser2net.pid").string();
     const std::string log = (folder_ / "ser2net.log").string();
+    // Debian puts it in /usr/sbin, which an ordinary user's PATH lacks.
+    const char *command = ::access("/usr/sbin/ser2net", X_OK) == 0 ? "/usr/sbin/ser2net" : "ser2net";
+    // -d: in the foreground, its complaints in the log; -u: no UUCP lock
+    // files in /var/lock.
+    const char *const argv[] = {command, "-d", "-u", "-P", pidFile.c_str(), "-c", config.c_str(), nullptr};
+    (void)!::truncate(log.c_str(), 0);
     pid_ = ::fork();
     if (pid_ == 0) {
         const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         ::dup2(out, 1);
         ::dup2(out, 2);
-        // -d: in the foreground, its complaints in the log; -u: no UUCP lock
-        // files in /var/lock.
-        ::execlp("ser2net", "ser2net", "-d", "-u", "-P", pidFile.c_str(), "-c", config.c_str(), nullptr);
+        ::execvp(command, const_cast<char *const *>(argv));
+        std::fprintf(stderr, "cannot start %s: %s\n", command, std::strerror(errno));
         ::_exit(127);
     }
+    std::string commandLine;
+    for (const char *const *a = argv; *a; ++a)
+        commandLine += std::string(commandLine.empty() ? "" : " ") + *a;
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     for (int port : ports_)
         while (!Listening(port)) {
-            if (std::chrono::steady_clock::now() > until || ::waitpid(pid_, nullptr, WNOHANG) == pid_)
+            int status = 0;
+            const bool ended = ::waitpid(pid_, &status, WNOHANG) == pid_;
+            if (ended || std::chrono::steady_clock::now() > until) {
+                std::ifstream in(log);
+                const std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+                problem_ = commandLine + (ended ? " ended with status " + std::to_string(WEXITSTATUS(status))
+                                                : " did not listen on 127.0.0.1:" + std::to_string(port) +
+                                                      " within 10 s") +
+                           "; its output: " + (output.empty() ? "(none)" : output);
+                if (ended)
+                    pid_ = -1;
                 return false;
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     return true;

@@ -23,8 +23,10 @@ public:
     // rfc2217://127.0.0.1:P or socket://127.0.0.1:P for line i.
     std::string url(std::size_t i) const;
     // Starts ser2net and waits until it listens on every port; false when it
-    // does not come up (its output is in folder/ser2net.log).
+    // does not come up, and problem() says why.
     bool start();
+    // The command, how it ended and what it said, when start() failed.
+    const std::string &problem() const { return problem_; }
     // As an administrator stopping it: the ports go.
     void stop();
 
@@ -33,6 +35,7 @@ private:
     std::vector<Line> lines_;
     std::vector<int> ports_;
     pid_t pid_ = -1;
+    std::string problem_;
 };
 
 } // namespace testsupport
