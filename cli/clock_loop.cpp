@@ -33,10 +33,9 @@ std::string StatusLine(int n, const std::string &shown, bool failing, ClockSync 
     return PortLine(n) + ": " +
            (failing ? "the display does not answer" + (shown.empty() ? "" : " (last shown " + display + ")")
                     : "the display shows " + display) +
-           "; the PC clock is " +
-           (sync == ClockSync::Synchronised     ? "synchronised"
-            : sync == ClockSync::Unsynchronised ? "not synchronised"
-                                                : "of unknown synchronisation");
+           (sync == ClockSync::Synchronised     ? "; the PC clock is synchronised"
+            : sync == ClockSync::Unsynchronised ? "; the PC clock is not synchronised"
+                                                : "; the system does not say whether the PC clock is synchronised");
 }
 
 } // namespace

@@ -43,11 +43,10 @@ trap cleanup EXIT
 
 # The package, installed without the window's libraries: qmxctl needs only
 # what a minbase system has. Any earlier build's configuration goes with it.
-cp "$QMX_DEB" "$root/tmp/qmx8350t.deb"
-systemd-nspawn -q --keep-unit --register=no -D "$root" --pipe sh -c \
+systemd-nspawn -q --keep-unit --register=no -D "$root" --bind-ro="$QMX_DEB:/mnt/qmx8350t.deb" --pipe sh -c \
     'dpkg --purge qmx8350t >/dev/null 2>&1; rm -f /etc/default/qmxctl-clock-*;
-     dpkg --force-depends -i /tmp/qmx8350t.deb >/dev/null 2>&1; rm /tmp/qmx8350t.deb;
-     test -x /usr/bin/qmxctl' </dev/null >"$work/install.log" 2>&1 ||
+     dpkg --force-depends -i /mnt/qmx8350t.deb >/dev/null 2>&1; test -x /usr/bin/qmxctl' \
+    </dev/null >"$work/install.log" 2>&1 ||
     fail "the package did not install: $(cat "$work/install.log")"
 
 # The display, behind ser2net on the host.
@@ -90,21 +89,21 @@ for _ in $(seq 100); do
     sleep 0.1
 done
 [[ -n $leader ]] || skip "the container did not boot in 10 s: $(tail -n 5 "$work/boot.log")"
-in() { nsenter -t "$leader" -a -r -w "$@"; }
+inside() { nsenter -t "$leader" -a -r -w "$@"; }
 for _ in $(seq 150); do
-    state=$(in systemctl is-system-running 2>/dev/null || true)
+    state=$(inside systemctl is-system-running 2>/dev/null || true)
     [[ $state == running || $state == degraded ]] && break
     sleep 0.1
 done
 [[ $state == running || $state == degraded ]] || skip "the container's systemd is $state"
-show() { in systemctl show -P "$2" "qmxctl-clock@$1.service"; }
-journal() { in journalctl -q -o cat -u "qmxctl-clock@$1.service"; }
+show() { inside systemctl show -P "$2" "qmxctl-clock@$1.service"; }
+journal() { inside journalctl -q -o cat -u "qmxctl-clock@$1.service"; }
 
 # Started: systemctl returns once the first time went out (Type=notify).
-in systemctl start qmxctl-clock@COM5 || fail "start: $(journal COM5)"
+inside systemctl start qmxctl-clock@COM5 || fail "start: $(journal COM5)"
 [[ $(show COM5 ActiveState) == active ]] || fail "COM5 is $(show COM5 ActiveState)"
 status=$(show COM5 StatusText)
-[[ $status == "COM5 (/etc/qmx8350t/ports/COM5): the display shows "[0-2][0-9]:[0-5][0-9]"; the PC clock is "* ]] ||
+[[ $status == "COM5 (/etc/qmx8350t/ports/COM5): the display shows "[0-2][0-9]:[0-5][0-9]"; "*"the PC clock is "* ]] ||
     fail "status line: $status"
 journal COM5 | grep -q '^qmxctl: real-time scheduling obtained\|^qmxctl: no real-time scheduling (' ||
     fail "no line about real-time scheduling: $(journal COM5)"
@@ -115,15 +114,15 @@ wait "$server" 2>/dev/null || true
 sleep 4
 start_server
 for _ in $(seq 40); do journal COM5 | grep -q 'the display answers again' && break; sleep 0.1; done
-in systemctl stop qmxctl-clock@COM5
+inside systemctl stop qmxctl-clock@COM5
 [[ $(show COM5 ActiveState) == inactive && $(show COM5 Result) == success ]] ||
     fail "after an outage and a stop: $(show COM5 ActiveState), $(show COM5 Result): $(journal COM5)"
 
 # A loop that stops pinging (the process stopped as a hung exchange would
 # hold it) is killed by the watchdog and restarted.
-in systemctl start qmxctl-clock@COM5
+inside systemctl start qmxctl-clock@COM5
 first=$(show COM5 MainPID)
-in systemctl kill -s SIGSTOP --kill-who=main qmxctl-clock@COM5
+inside systemctl kill -s SIGSTOP --kill-who=main qmxctl-clock@COM5
 for _ in $(seq 100); do
     now=$(show COM5 MainPID)
     [[ $now != "$first" && $now != 0 && $(show COM5 ActiveState) == active ]] && break
@@ -131,16 +130,17 @@ for _ in $(seq 100); do
 done
 [[ $now != "$first" && $(show COM5 NRestarts) -ge 1 ]] ||
     fail "no restart by the watchdog: PID $first then $now, $(show COM5 ActiveState): $(journal COM5)"
-in journalctl -q -o cat -u qmxctl-clock@COM5.service | grep -q 'Watchdog timeout' ||
-    in journalctl -q -o cat | grep -q 'qmxctl-clock@COM5.service: Watchdog timeout' ||
+inside journalctl -q -o cat -u qmxctl-clock@COM5.service | grep -q 'Watchdog timeout' ||
+    inside journalctl -q -o cat | grep -q 'qmxctl-clock@COM5.service: Watchdog timeout' ||
     fail "the journal names no watchdog timeout"
-in systemctl stop qmxctl-clock@COM5
+inside systemctl stop qmxctl-clock@COM5
 
 # A bad setting: failed once with status 2, not restarted.
-in systemctl start qmxctl-clock@COM6 2>/dev/null && fail "COM6 started with QMXCTL_CLOCK_MODE=hh:mm:ss"
+inside systemctl start qmxctl-clock@COM6 2>/dev/null && fail "COM6 started with QMXCTL_CLOCK_MODE=hh:mm:ss"
 sleep 2.5
 [[ $(show COM6 ActiveState) == failed && $(show COM6 ExecMainStatus) == 2 && $(show COM6 NRestarts) == 0 ]] ||
     fail "COM6: $(show COM6 ActiveState), status $(show COM6 ExecMainStatus), $(show COM6 NRestarts) restarts"
 
+echo "status line: $status"
 echo "ok: in a booted Debian 12 the unit was ready with its status line, stopped inactive after an outage," \
     "was restarted by its watchdog and failed once on a bad setting"
