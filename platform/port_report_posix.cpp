@@ -165,9 +165,10 @@ std::string PermissionAdvice(const PortStatus &port)
         return {};
     const std::string what =
         port.name + " (" + (port.device.empty() ? port.location.path : port.device) + ")";
-    // A mapping file to a device server: no group helps, reading it does.
+    // A mapping file to a device server (an empty file maps nothing): no
+    // group helps, reading it does.
     struct stat st;
-    if (::stat(port.location.path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+    if (::stat(port.location.path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
         ::access(port.location.path.c_str(), R_OK) != 0)
         return port.name + ": the file " + port.location.path +
                " may not be read by this user; a file that maps a COM name must be readable by every user"
