@@ -59,10 +59,10 @@ public:
             const timeval wait{0, 200000};
             ::setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &wait, sizeof wait);
             const auto until = std::chrono::steady_clock::now() + 10s;
+            until_ = until;
             bool sent = ::send(client, greeting.data(), greeting.size(), MSG_NOSIGNAL) >= 0;
             while (sent && !stop_ && std::chrono::steady_clock::now() < until)
                 sent = ::send(client, talk.data(), talk.size(), MSG_NOSIGNAL) >= 0 || errno == EAGAIN;
-            ended_ = std::chrono::steady_clock::now();
             ::close(client);
         });
     }
@@ -75,12 +75,13 @@ public:
         ::close(listener_);
     }
     std::string url() const { return "rfc2217://127.0.0.1:" + std::to_string(port_); }
-    // Waits for the talk to end (the client gone, or 10 s over); when it did.
-    std::chrono::steady_clock::time_point ended()
+    // Waits for the talk to end (the client gone, or 10 s over); when it
+    // would have ended had the client stayed.
+    std::chrono::steady_clock::time_point talkUntil()
     {
         if (thread_.joinable())
             thread_.join();
-        return ended_;
+        return until_;
     }
 
 private:
@@ -88,7 +89,7 @@ private:
     int port_ = 0;
     std::thread thread_;
     std::atomic<bool> stop_ = false;
-    std::chrono::steady_clock::time_point ended_{};
+    std::chrono::steady_clock::time_point until_{};
 };
 
 // Telnet talk with no data in it, however long it goes on, ends the
@@ -121,7 +122,7 @@ TEST(NetworkTalk, EndsTheNegotiationAndTheExchangeAtTheirLimits)
         // Ended by its limit, while the talk went on.
         const auto done = std::chrono::steady_clock::now();
         Drv232::ClosePort();
-        EXPECT_LT(done, server.ended());
+        EXPECT_LT(done, server.talkUntil());
     }
 }
 
