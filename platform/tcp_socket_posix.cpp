@@ -14,8 +14,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
@@ -130,9 +130,10 @@ addrinfo *FindAddresses(const std::string &host, std::uint16_t port, SteadyClock
     if (!lookup->done) {
         lookup->abandoned = true;
         if (TransfersStopped())
-            KeepFailure(FailureKind::Other, EINTR, "the look-up of " + host + " was stopped");
+            KeepFailure(FailureKind::Other, EINTR, "the look-up of the host was stopped");
         else
-            KeepFailure(FailureKind::TimedOut, ETIMEDOUT, "cannot find the host: the name server did not answer in time");
+            KeepFailure(FailureKind::TimedOut, ETIMEDOUT,
+                        "cannot find the host: the name server did not answer in time");
         return nullptr;
     }
     if (lookup->error != 0)
