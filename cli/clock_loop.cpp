@@ -2,7 +2,6 @@
 
 #include "cli/link.h"
 #include "platform/clock_sync.h"
-#include "platform/port_report.h"
 #include "serial/drv232.h"
 
 namespace qmxctl {
@@ -10,21 +9,20 @@ namespace {
 
 using platform::ClockSync;
 
-std::string StartLine(const Arguments &a, int n)
+std::string StartLine(const Arguments &a, const platform::PortName &port)
 {
-    const std::string name = "COM" + std::to_string(n);
-    const auto location = platform::LocatePort(name);
+    // A URL is its own path.
+    const std::string path = port.IsUrl() ? std::string() : port.Path();
     return std::string("clock ") + (a.clock == ClockMode::HoursMinutes ? "hh:mm" : "mm:ss") + " on " +
-           name + (location ? " (" + location->path + ")" : "") +
+           port.Label() + (path.empty() ? "" : " (" + path + ")") +
            (a.requireSync ? ", ---- while the PC clock is not synchronised" : "");
 }
 
 } // namespace
 
-bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
+bool RunClock(const Arguments &a, const platform::PortName &port, const ClockHooks &hooks)
 {
-    const std::string name = "COM" + std::to_string(n);
-    hooks.notice(StartLine(a, n));
+    hooks.notice(StartLine(a, port));
     bool allSent = true;
     bool failing = false;
     std::string shown;
@@ -52,10 +50,10 @@ bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
                                      : Drv232::ClockMinutes + Drv232::ClockSeconds;
         if (text != shown) {
             std::string why;
-            if (ExchangeOn(n, text, a.whole, why)) {
+            if (ExchangeOn(port, text, a.whole, why)) {
                 shown = text;
                 if (failing)
-                    hooks.notice(name + ": the display answers again");
+                    hooks.notice(port.Label() + ": the display answers again");
                 failing = false;
             } else if (hooks.stopRequested()) {
                 break; // cut short by the stop, not a display that went quiet

@@ -19,7 +19,7 @@ struct ClockHooks {
 
 // Sends the current time at once and then once per change of what the display
 // shows: every second for mm:ss, at each change of minute for hh:mm. Runs on
-// the open port n with the mode and options of a until stopRequested; false
+// the open port with the mode and options of a until stopRequested; false
 // when any exchange failed.
 //
 // The lines for a log, never one per second: a notice at the start naming
@@ -30,6 +30,6 @@ struct ClockHooks {
 // minute, and every second while it is not synchronised, so that with
 // requireSync the display shows "----" meanwhile and the time again from the
 // first change of second after synchronisation.
-bool RunClock(const Arguments &a, int n, const ClockHooks &hooks);
+bool RunClock(const Arguments &a, const platform::PortName &port, const ClockHooks &hooks);
 
 } // namespace qmxctl

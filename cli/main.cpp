@@ -32,13 +32,13 @@ void PrintReply()
 
 // The port of the display: the one named, or the one the search found (which
 // leaves the display's value in the reply).
-int Connect(const Arguments &a, std::string &message)
+std::optional<platform::PortName> Connect(const Arguments &a, std::string &message)
 {
-    if (a.portUrl)
-        return OpenUrlPort(*a.portUrl, message) ? kUrlPort : 0;
     if (!a.port)
         return FindDisplay(message);
-    return OpenNamedPort(*a.port, message) ? *a.port : 0;
+    if (!OpenPort(*a.port, message))
+        return std::nullopt;
+    return a.port;
 }
 
 int Run(const Arguments &a)
@@ -70,18 +70,18 @@ int Run(const Arguments &a)
         value = *bytes;
     }
 
-    const int port = Connect(a, message);
-    if (port == 0)
+    const std::optional<platform::PortName> port = Connect(a, message);
+    if (!port)
         return Fail(message);
 
     switch (a.action) {
     case Action::Read:
-        if ((a.port || a.portUrl) && !ExchangeOn(port, "???", false, message))
+        if (a.port && !ExchangeOn(*port, "???", false, message))
             return Fail(message);
         PrintReply();
         return kDone;
     case Action::Write:
-        if (!ExchangeOn(port, value, a.whole, message))
+        if (!ExchangeOn(*port, value, a.whole, message))
             return Fail(message);
         PrintReply();
         return kDone;
@@ -95,7 +95,7 @@ int Run(const Arguments &a)
             };
         };
         const ClockHooks hooks{SleepUntilNextSecond, StopRequested, log(true), log(false)};
-        return RunClock(a, port, hooks) ? kDone : kFailed;
+        return RunClock(a, *port, hooks) ? kDone : kFailed;
     }
     default:
         return kUsage;

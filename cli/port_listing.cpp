@@ -79,8 +79,8 @@ std::vector<ListedPort> ListPorts(bool probe)
         if (probe && port.status.access == PortAccess::Free) {
             port.probed = true;
             std::string why;
-            const int n = port.status.number;
-            if (OpenNamedPort(n, why) && ExchangeOn(n, "???", false, why))
+            const platform::PortName name = platform::PortName::Com(unsigned(port.status.number));
+            if (OpenPort(name, why) && ExchangeOn(name, "???", false, why))
                 port.display = platform::Cp1250ToUtf8(Drv232::ReplyText());
             Drv232::ClosePort();
         }

@@ -49,15 +49,14 @@ std::string U(const char *utf8) { return utf8; }
 
 void TForm1::FormActivate(gui::TObject *) {
     using namespace Drv232;
-    std::uint8_t n;
+    platform::PortName stored = platform::PortName::Stored(0);
     if (LoadParameters()) {
-        n = (ParameterRecord.Port >= 1 && ParameterRecord.Port <= 29) ? ParameterRecord.Port : 3;
+        stored = platform::PortName::Stored(ParameterRecord.Port);
         SpinEdit1->SetValue(ParameterRecord.Period);
         RadioGroup1->SetItemIndex(ParameterRecord.Function);
         CheckBox1->SetChecked(ParameterRecord.WholeDisplay != 0);
     } else {
         SetStatus(0, U("Chyba čtení parametrů"));
-        n = 3;
         SpinEdit1->SetValue(1);
         RadioGroup1->SetItemIndex(0);
         CheckBox1->SetChecked(true);
@@ -69,10 +68,10 @@ void TForm1::FormActivate(gui::TObject *) {
     Running = false;
 
     // The port from the settings is tried last: p-1 ... 1, 29 ... p.
-    n = SearchDisplay(n);
-    const bool found = n != 0;
+    const std::optional<platform::PortName> port = SearchDisplay(stored);
+    const bool found = port.has_value();
     if (found) {
-        SetStatus(0, U("Připojen displej na portu COM") + std::to_string(n));
+        SetStatus(0, U("Připojen displej na portu ") + port->Label());
         SetStatus(1, U("Displej: ") + gui::FromCp1250(ReplyText()));
         DisplayText = ReplyText();
         if (DisplayText == "MMMM")

@@ -3,12 +3,14 @@
 // the last reply, the settings record, the clock sample and the digit cells.
 // Free routines over module state; every routine reports through its result
 // and none throws.
+#include "platform/port_name.h"
 #include "platform/serial_device.h"
 
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,14 +24,11 @@ extern std::string DisplayText;            // Windows-1250 bytes
 
 bool OpenPort(std::uint8_t n);
 // The same for a port by its name: a COM name, or the URL of a port on a
-// serial device server (rfc2217://HOST:PORT, socket://HOST:PORT).
-bool OpenNamedPort(const std::string &name);
+// serial device server.
+bool OpenPort(const platform::PortName &port);
 bool RaiseRts();
 bool ExchangeValue(); // letter "D"
 bool ExchangeWhole(); // letter "C"
-
-// The name OpenPort opens for port n: COM9, \\.\COM10.
-std::string PortName(std::uint8_t n);
 
 // ReplyBuffer lives in storage that the main window provides from its
 // activation until the program ends. New storage starts as four zero bytes.
@@ -45,17 +44,15 @@ void ClosePort();
 
 // --- the search for the display -----------------------------------------------
 
-// The ports the search tries, in order: from the stored port minus one
-// downwards, wrapping from 1 to 29, ending with the stored port itself; a
-// stored port that is none of 1 to 29 (or none stored: 0) counts as COM3.
-std::vector<std::uint8_t> SearchOrder(int storedPort);
-
-// Tries each port of SearchOrder with an exchange of DisplayText (the read
-// value "???"), and stops at the first port that answers, which stays open
-// with its reply in ReplyBuffer. missed(n, opened) hears of each port tried
-// in vain, with the reason kept (platform/failure.h). 0 when none answered;
-// the last port tried may then stay open.
-std::uint8_t SearchDisplay(int storedPort, const std::function<void(std::uint8_t n, bool opened)> &missed = {});
+// Tries the searched ports from the stored one (platform::PortName::Stored)
+// minus one downwards, wrapping from the last to COM1, ending with the stored
+// port itself, each with an exchange of DisplayText (the read value "???").
+// Stops at the first port that answers, which stays open with its reply in
+// ReplyBuffer. missed(port, opened) hears of each port tried in vain, with
+// the reason kept (platform/failure.h). nullopt when none answered; the last
+// port tried may then stay open.
+using MissedPort = std::function<void(const platform::PortName &port, bool opened)>;
+std::optional<platform::PortName> SearchDisplay(const platform::PortName &stored, const MissedPort &missed = {});
 
 // --- the digit frame ---------------------------------------------------------
 

@@ -47,18 +47,13 @@ bool Exchange(std::uint8_t letter) {
 
 } // namespace
 
-std::string PortName(std::uint8_t n) {
-    std::string name = "COM" + std::to_string(n);
-    return n > 9 ? "\\\\.\\" + name : name;
-}
+bool OpenPort(std::uint8_t n) { return OpenPort(platform::PortName::Com(n)); }
 
-bool OpenPort(std::uint8_t n) { return OpenNamedPort(PortName(n)); }
-
-bool OpenNamedPort(const std::string &name) {
+bool OpenPort(const platform::PortName &port) {
     // The port being replaced is closed, so that the search at start leaves
     // no other device's port locked.
     ClosePort();
-    PortHandle = platform::OpenSerialDevice(name);
+    PortHandle = platform::OpenSerialDevice(port.DeviceName());
     if (!PortHandle)
         return false;
 

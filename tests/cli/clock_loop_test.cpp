@@ -40,7 +40,7 @@ struct ClockRun {
             [&](const std::string &line) { log.push_back("report: " + line); },
             [&](const std::string &line) { log.push_back("notice: " + line); },
         };
-        const bool allSent = qmxctl::RunClock(a, 5, hooks);
+        const bool allSent = qmxctl::RunClock(a, platform::PortName::Com(5), hooks);
         platform::SetClockSource({});
         platform::SetClockSyncSource({});
         Drv232::ClosePort();
