@@ -2,7 +2,6 @@
 
 #include "cli/link.h"
 #include "platform/clock_sync.h"
-#include "serial/drv232.h"
 
 namespace qmxctl {
 namespace {
@@ -20,7 +19,7 @@ std::string StartLine(const Arguments &a, const platform::PortName &port)
 
 } // namespace
 
-bool RunClock(const Arguments &a, const platform::PortName &port, const ClockHooks &hooks)
+bool RunClock(const Arguments &a, Drv232::Link &link, const platform::PortName &port, const ClockHooks &hooks)
 {
     hooks.notice(StartLine(a, port));
     bool allSent = true;
@@ -29,10 +28,10 @@ bool RunClock(const Arguments &a, const platform::PortName &port, const ClockHoo
     bool unsynchronised = false; // as last logged
     std::string syncReadInMinute;
     for (bool start = true; !hooks.stopRequested(); start = false) {
-        Drv232::SampleClock();
-        if (unsynchronised || syncReadInMinute != Drv232::ClockMinutes) {
-            syncReadInMinute = Drv232::ClockMinutes;
-            const ClockSync sync = platform::GetClockSync();
+        link.SampleClock();
+        if (unsynchronised || syncReadInMinute != link.ClockMinutes) {
+            syncReadInMinute = link.ClockMinutes;
+            const ClockSync sync = link.ReadClockSync();
             if ((sync == ClockSync::Unsynchronised) != unsynchronised) {
                 unsynchronised = !unsynchronised;
                 if (unsynchronised)
@@ -46,11 +45,11 @@ bool RunClock(const Arguments &a, const platform::PortName &port, const ClockHoo
         }
         const std::string text = a.requireSync && unsynchronised ? "----"
                                  : a.clock == ClockMode::HoursMinutes
-                                     ? Drv232::ClockHours + Drv232::ClockMinutes
-                                     : Drv232::ClockMinutes + Drv232::ClockSeconds;
+                                     ? link.ClockHours + link.ClockMinutes
+                                     : link.ClockMinutes + link.ClockSeconds;
         if (text != shown) {
             std::string why;
-            if (ExchangeOn(port, text, a.whole, why)) {
+            if (ExchangeOn(link, port, text, a.whole, why)) {
                 shown = text;
                 if (failing)
                     hooks.notice(port.Label() + ": the display answers again");

@@ -3,7 +3,6 @@
 #include "platform/failure.h"
 #include "platform/port_report.h"
 #include "platform/port_url.h"
-#include "serial/drv232.h"
 
 namespace qmxctl {
 namespace {
@@ -47,36 +46,36 @@ std::string ExchangeFailure(const PortName &port)
 
 } // namespace
 
-PortName StoredPort()
+PortName StoredPort(Drv232::Link &link)
 {
-    Drv232::ParameterRecord = {};
-    return PortName::Stored(Drv232::LoadParameters() ? Drv232::ParameterRecord.Port : 0);
+    link.ParameterRecord = {};
+    return PortName::Stored(link.LoadParameters() ? link.ParameterRecord.Port : 0);
 }
 
-bool OpenPort(const PortName &port, std::string &message)
+bool OpenPort(Drv232::Link &link, const PortName &port, std::string &message)
 {
     platform::ClearFailure();
-    if (Drv232::OpenPort(port))
+    if (link.Open(port))
         return true;
     message = OpenFailure(port);
     return false;
 }
 
-bool ExchangeOn(const PortName &port, const std::string &value, bool whole, std::string &message)
+bool ExchangeOn(Drv232::Link &link, const PortName &port, const std::string &value, bool whole,
+                std::string &message)
 {
-    Drv232::DisplayText = value;
     platform::ClearFailure();
-    if (whole ? Drv232::ExchangeWhole() : Drv232::ExchangeValue())
+    if (link.Exchange(value, whole))
         return true;
     message = ExchangeFailure(port);
     return false;
 }
 
-std::optional<PortName> FindDisplay(std::string &message)
+std::optional<PortName> FindDisplay(Drv232::Link &link, std::string &message)
 {
     std::string met;
-    Drv232::DisplayText = "???";
-    const auto found = Drv232::SearchDisplay(StoredPort(), [&](const PortName &port, bool opened) {
+    link.DisplayText = "???";
+    const auto found = link.SearchDisplay(StoredPort(link), [&](const PortName &port, bool opened) {
         // No device behind the name: not worth a line, unless the name was
         // mapped to a device server on purpose.
         const FailureKind kind = platform::LastFailure().kind;
@@ -87,7 +86,7 @@ std::optional<PortName> FindDisplay(std::string &message)
     });
     if (found)
         return found;
-    Drv232::ClosePort();
+    link.Close();
     message = "no display answered on " + PortName::Com(1).Label() + " to " +
               PortName::Com(PortName::kLastSearched).Label();
     if (std::string problem = platform::PortFolderProblem(); !problem.empty())

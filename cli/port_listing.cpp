@@ -2,7 +2,6 @@
 
 #include "cli/link.h"
 #include "platform/cp1250.h"
-#include "serial/drv232.h"
 
 #include <cstdio>
 
@@ -80,9 +79,10 @@ std::vector<ListedPort> ListPorts(bool probe)
             port.probed = true;
             std::string why;
             const platform::PortName name = platform::PortName::Com(unsigned(port.status.number));
-            if (OpenPort(name, why) && ExchangeOn(name, "???", false, why))
-                port.display = platform::Cp1250ToUtf8(Drv232::ReplyText());
-            Drv232::ClosePort();
+            Drv232::Link link;
+            link.NewReplyBuffer();
+            if (OpenPort(link, name, why) && ExchangeOn(link, name, "???", false, why))
+                port.display = platform::Cp1250ToUtf8(link.ReplyText());
         }
         ports.push_back(std::move(port));
     }

@@ -1,12 +1,12 @@
 // The search for the display, as the window does it at start and qmxctl
 // without --port.
-#include "serial/drv232.h"
+#include "serial/link.h"
 
 #include "platform/failure.h"
 
 namespace Drv232 {
 
-std::optional<platform::PortName> SearchDisplay(const platform::PortName &stored, const MissedPort &missed)
+std::optional<platform::PortName> Link::SearchDisplay(const platform::PortName &stored, const MissedPort &missed)
 {
     using platform::PortName;
     unsigned n = stored.Number();
@@ -16,7 +16,7 @@ std::optional<platform::PortName> SearchDisplay(const platform::PortName &stored
         // A reason kept now comes from this port, and after the open from
         // its exchange.
         platform::ClearFailure();
-        const bool opened = OpenPort(port);
+        const bool opened = Open(port);
         if (opened) {
             platform::ClearFailure();
             if (ExchangeValue())

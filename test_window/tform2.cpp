@@ -7,10 +7,6 @@
 #include <cmath>
 #include <limits>
 
-float TestPeriod = 0.5f;
-std::uint16_t TestMode = 0;
-std::uint8_t TestCharacter = 31;
-
 namespace {
 std::string U(const char *utf8) { return utf8; }
 } // namespace

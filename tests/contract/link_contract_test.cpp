@@ -22,16 +22,10 @@ class LinkContract : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Drv232::ClosePort();
-        Drv232::LineMode = 1;
+        Drv232::DefaultLink() = Drv232::Link();
         Drv232::NewReplyBuffer();
     }
-    void TearDown() override
-    {
-        Drv232::ClosePort();
-        Drv232::DisposeReplyBuffer();
-        Drv232::LineMode = 1;
-    }
+    void TearDown() override { Drv232::DefaultLink() = Drv232::Link(); }
 };
 
 struct FrameCase {

@@ -64,13 +64,13 @@ protected:
 };
 
 TEST_F(TestWindowSteps, ActivationSetsTheTestStateAfresh) {
-    TestPeriod = 7;
-    TestMode = 2;
-    TestCharacter = 99;
-    Open();
-    EXPECT_EQ(TestPeriod, 0.5f);
-    EXPECT_EQ(TestMode, 0);
-    EXPECT_EQ(TestCharacter, 31);
+    form->TestPeriod = 7;
+    form->TestMode = 2;
+    form->TestCharacter = 99;
+    form->FormActivate(form.get());
+    EXPECT_EQ(form->TestPeriod, 0.5f);
+    EXPECT_EQ(form->TestMode, 0);
+    EXPECT_EQ(form->TestCharacter, 31);
     EXPECT_EQ(form->Edit1->Text(), "0.5");
     EXPECT_EQ(form->Edit2->Text(), "31");
     EXPECT_EQ(form->Label14->Caption(), U("Adresa modulu: 0"));
@@ -106,7 +106,7 @@ TEST_F(TestWindowSteps, CharacterTestSendsOneCodeInAllFivePlacesAndStepsOn) {
             EXPECT_EQ(form->Label3->Caption(), U(step.info));
         }
         EXPECT_EQ(form->Edit2->Text(), U(step.next));
-        EXPECT_EQ(TestMode, 1);
+        EXPECT_EQ(form->TestMode, 1);
     }
 }
 
