@@ -3,7 +3,6 @@
 #include "cli/value_text.h"
 #include "platform/port_url.h"
 
-
 namespace qmxctl {
 namespace {
 

@@ -43,7 +43,6 @@ const FoundCaptions FoundTable[7] = {
     {"Stopky DOWN", "Start", "Minuty", "Sekundy", "59"},
 };
 
-
 } // namespace
 
 void TForm1::FormActivate(gui::TObject *) {

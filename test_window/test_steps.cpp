@@ -9,7 +9,6 @@
 
 namespace {
 
-
 // Five digit positions, cell 0 the rightmost; Label9 shows cell 4.
 constexpr std::size_t kCells = 5;
 

@@ -7,7 +7,6 @@
 
 namespace {
 
-
 using testsupport::Raw;
 
 TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses) {

@@ -8,7 +8,6 @@
 
 namespace {
 
-
 class RunTest : public MainWindowTest {
 protected:
     sim::DisplaySim *display = nullptr;

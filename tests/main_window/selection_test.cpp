@@ -6,7 +6,6 @@
 
 namespace {
 
-
 struct Selection {
     int index;
     const char *label8, *label9, *status, *button, *title;

@@ -9,7 +9,6 @@
 
 namespace {
 
-
 std::vector<int> PortsTried(const std::vector<std::pair<int, sim::Frame>> &log) {
     std::vector<int> ports;
     for (const auto &[port, frame] : log)

@@ -20,7 +20,6 @@ namespace {
 using gui::qt::Timer;
 using gui::qt::Widget;
 
-
 class TestWindowSteps : public ::testing::Test {
 protected:
     testsupport::TempDir ports;
