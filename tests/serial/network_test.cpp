@@ -36,7 +36,7 @@ protected:
         LinkTest::TearDown();
     }
     // COMn as a file in the ports folder whose first line is text.
-    void Map(int n, const std::string &text) { std::ofstream(ports.file("COM" + std::to_string(n))) << text << "\n"; }
+    void Map(unsigned n, const std::string &text) { std::ofstream(ports.file(platform::PortName::Com(n).Label())) << text << "\n"; }
 
     TempDir lines; // where the served displays' ptys are linked
     std::vector<std::unique_ptr<sim::DisplaySim>> served;
