@@ -163,8 +163,9 @@ int main(int argc, char **argv)
                 Map(ports.path().string(), 2, "rfc2217://127.0.0.1:" + std::to_string(DeadPort(held)));
             Drv232::DisplayText = "???";
             const auto start = Clock::now();
-            const int found = Drv232::SearchDisplay(3);
-            std::printf("%-45s found COM%d in %.0f ms\n", what, found, Ms(Clock::now() - start));
+            const auto found = Drv232::SearchDisplay(platform::PortName::Com(3));
+            std::printf("%-45s found %s in %.0f ms\n", what, found ? found->Label().c_str() : "none",
+                        Ms(Clock::now() - start));
             Drv232::ClosePort();
         }
         for (int fd : held)

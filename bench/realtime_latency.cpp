@@ -315,7 +315,7 @@ int main(int argc, char **argv) {
     if (!QTest::qWaitForWindowActive(gui::qt::Widget(form), 60000))
         Fail("the window never became active");
     QApplication::processEvents();
-    if (form.StatusBar1->PanelText(0).find("COM" + std::to_string(kDisplayPort)) == std::string::npos)
+    if (form.StatusBar1->PanelText(0).find(platform::PortName::Com(kDisplayPort).Label()) == std::string::npos)
         Fail("the display was not found on COM2: " + form.StatusBar1->PanelText(0));
 
     // Every tick, with the time its handler held the event loop.

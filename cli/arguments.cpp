@@ -3,22 +3,8 @@
 #include "cli/value_text.h"
 #include "platform/port_url.h"
 
-#include <charconv>
-
 namespace qmxctl {
 namespace {
-
-// "COM3" or "3"; the link opens ports 1 to 255.
-std::optional<int> PortArgument(std::string text)
-{
-    if (text.size() > 3 && (text.starts_with("COM") || text.starts_with("com")))
-        text.erase(0, 3);
-    int n = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
-    if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 255)
-        return std::nullopt;
-    return n;
-}
 
 // Enough for any URL a device server has, so that a bad port number at its
 // end is seen.
@@ -63,13 +49,9 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
             } else {
                 value = arg.substr(7);
             }
-            if (platform::LooksLikeUrl(value)) {
-                if (!platform::ParsePortUrl(value))
-                    return Error(Quoted(value, kShownUrl) + " is no port URL (rfc2217://HOST:PORT or socket://HOST:PORT)");
-                a.portUrl = value;
-                continue;
-            }
-            a.port = PortArgument(value);
+            a.port = platform::PortName::Parse(value);
+            if (!a.port && platform::LooksLikeUrl(value))
+                return Error(Quoted(value, kShownUrl) + " is no port URL (rfc2217://HOST:PORT or socket://HOST:PORT)");
             if (!a.port)
                 return Error(Quoted(value) + " is no port name (COM1 to COM255)");
         } else if (arg == "--whole") {
@@ -132,7 +114,7 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
         return Error(std::string(a.requireSync ? "--require-sync" : "--realtime") + " goes with clock");
     if ((a.probe || a.json) && a.action != Action::Ports)
         return Error(std::string(a.probe ? "--probe" : "--json") + " goes with ports");
-    if ((a.port || a.portUrl) && a.action == Action::Ports)
+    if (a.port && a.action == Action::Ports)
         return Error("ports lists every port; --port does not go with it");
     return {a, {}};
 }

@@ -1,5 +1,7 @@
 #pragma once
 // The command line of qmxctl.
+#include "platform/port_name.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,8 +13,9 @@ enum class ClockMode { HoursMinutes, MinutesSeconds };
 
 struct Arguments {
     Action action = Action::Help;
-    std::optional<int> port; // --port COMn; none: search as the window does
-    std::optional<std::string> portUrl; // --port rfc2217://HOST:PORT or socket://HOST:PORT
+    // --port COMn, rfc2217://HOST:PORT or socket://HOST:PORT; none: search
+    // as the window does
+    std::optional<platform::PortName> port;
     bool whole = false;      // --whole: letter C instead of D
     std::string value;       // write: the text as typed (UTF-8)
     bool allowEmpty = false; // --allow-empty: write may send an empty value

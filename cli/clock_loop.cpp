@@ -3,34 +3,31 @@
 #include "cli/link.h"
 #include "cli/service_notify.h"
 #include "platform/clock_sync.h"
-#include "platform/port_report.h"
-#include "serial/drv232.h"
 
 namespace qmxctl {
 namespace {
 
 using platform::ClockSync;
 
-// The port and what it leads to.
-std::string PortLine(int n)
+// The port and what it leads to; a URL is its own path.
+std::string PortLine(const platform::PortName &port)
 {
-    const std::string name = "COM" + std::to_string(n);
-    const auto location = platform::LocatePort(name);
-    return name + (location ? " (" + location->path + ")" : "");
+    const std::string path = port.IsUrl() ? std::string() : port.Path();
+    return port.Label() + (path.empty() ? "" : " (" + path + ")");
 }
 
-std::string StartLine(const Arguments &a, int n)
+std::string StartLine(const Arguments &a, const platform::PortName &port)
 {
     return std::string("clock ") + (a.clock == ClockMode::HoursMinutes ? "hh:mm" : "mm:ss") + " on " +
-           PortLine(n) + (a.requireSync ? ", ---- while the PC clock is not synchronised" : "");
+           PortLine(port) + (a.requireSync ? ", ---- while the PC clock is not synchronised" : "");
 }
 
 // The service's one line of state, for systemctl status.
-std::string StatusLine(int n, const std::string &shown, bool failing, ClockSync sync)
+std::string StatusLine(const platform::PortName &port, const std::string &shown, bool failing, ClockSync sync)
 {
     const std::string display = shown.size() == 4 && shown != "----" ? shown.substr(0, 2) + ":" + shown.substr(2)
                                                                      : shown;
-    return PortLine(n) + ": " +
+    return PortLine(port) + ": " +
            (failing ? "the display does not answer" + (shown.empty() ? "" : " (last shown " + display + ")")
                     : "the display shows " + display) +
            (sync == ClockSync::Synchronised     ? "; the PC clock is synchronised"
@@ -40,10 +37,9 @@ std::string StatusLine(int n, const std::string &shown, bool failing, ClockSync 
 
 } // namespace
 
-bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
+bool RunClock(const Arguments &a, Drv232::Link &link, const platform::PortName &port, const ClockHooks &hooks)
 {
-    const std::string name = "COM" + std::to_string(n);
-    hooks.notice(StartLine(a, n));
+    hooks.notice(StartLine(a, port));
     bool allSent = true;
     bool failing = false;
     std::string shown;
@@ -52,10 +48,10 @@ bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
     ClockSync sync = ClockSync::Unknown;
     std::string status;
     for (bool start = true; !hooks.stopRequested(); start = false) {
-        Drv232::SampleClock();
-        if (unsynchronised || syncReadInMinute != Drv232::ClockMinutes) {
-            syncReadInMinute = Drv232::ClockMinutes;
-            sync = platform::GetClockSync();
+        link.SampleClock();
+        if (unsynchronised || syncReadInMinute != link.ClockMinutes) {
+            syncReadInMinute = link.ClockMinutes;
+            sync = link.ReadClockSync();
             if ((sync == ClockSync::Unsynchronised) != unsynchronised) {
                 unsynchronised = !unsynchronised;
                 if (unsynchronised)
@@ -69,14 +65,14 @@ bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
         }
         const std::string text = a.requireSync && unsynchronised ? "----"
                                  : a.clock == ClockMode::HoursMinutes
-                                     ? Drv232::ClockHours + Drv232::ClockMinutes
-                                     : Drv232::ClockMinutes + Drv232::ClockSeconds;
+                                     ? link.ClockHours + link.ClockMinutes
+                                     : link.ClockMinutes + link.ClockSeconds;
         if (text != shown) {
             std::string why;
-            if (ExchangeOn(n, text, a.whole, why)) {
+            if (ExchangeOn(link, port, text, a.whole, why)) {
                 shown = text;
                 if (failing)
-                    hooks.notice(name + ": the display answers again");
+                    hooks.notice(port.Label() + ": the display answers again");
                 failing = false;
             } else if (hooks.stopRequested()) {
                 break; // cut short by the stop, not a display that went quiet
@@ -89,7 +85,7 @@ bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
         }
         if (hooks.stopRequested())
             break;
-        if (const std::string now = StatusLine(n, shown, failing, sync); now != status) {
+        if (const std::string now = StatusLine(port, shown, failing, sync); now != status) {
             status = now;
             NotifyStatus(status);
         }

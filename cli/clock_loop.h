@@ -2,6 +2,7 @@
 // qmxctl clock: the PC's time on the display, sent right after each change of
 // second as a master clock does, not on a sampling grid.
 #include "cli/arguments.h"
+#include "serial/link.h"
 
 #include <functional>
 #include <string>
@@ -19,7 +20,7 @@ struct ClockHooks {
 
 // Sends the current time at once and then once per change of what the display
 // shows: every second for mm:ss, at each change of minute for hh:mm. Runs on
-// the open port n with the mode and options of a until stopRequested; false
+// link's open port with the mode and options of a until stopRequested; false
 // when any exchange failed.
 //
 // The lines for a log, never one per second: a notice at the start naming
@@ -35,6 +36,6 @@ struct ClockHooks {
 // ready after the first send, keeps a status line (the port, what the display
 // shows or that it does not answer, the synchronisation state) and pings the
 // watchdog once a loop.
-bool RunClock(const Arguments &a, int n, const ClockHooks &hooks);
+bool RunClock(const Arguments &a, Drv232::Link &link, const platform::PortName &port, const ClockHooks &hooks);
 
 } // namespace qmxctl

@@ -3,123 +3,101 @@
 #include "platform/failure.h"
 #include "platform/port_report.h"
 #include "platform/port_url.h"
-#include "serial/drv232.h"
 
 namespace qmxctl {
 namespace {
 
 using platform::FailureKind;
+using platform::PortName;
 
-std::string urlPort; // what kUrlPort stands for
-
-// How messages name port n.
-std::string Label(int n)
+std::string OpenFailure(const PortName &port)
 {
-    return n == kUrlPort ? urlPort : "COM" + std::to_string(n);
-}
-
-std::string PathOf(int n)
-{
-    const auto location = platform::LocatePort(Drv232::PortName(static_cast<std::uint8_t>(n)));
-    return location ? location->path : "";
-}
-
-std::string OpenFailure(int n)
-{
-    const std::string name = "COM" + std::to_string(n);
+    const std::string &name = port.Label();
     const platform::FailureReason why = platform::LastFailure();
+    if (port.IsUrl())
+        return why.text.starts_with(name) ? why.text : name + ": " + why.text;
     switch (why.kind) {
     case FailureKind::InUse:
         return name + " is in use (another program holds it)";
     case FailureKind::Missing:
         // A port on a device server: the system's words say what did not answer.
-        if (platform::MappedUrl(PathOf(n)))
-            return name + ": " + why.text + " (" + PathOf(n) + ")";
-        return name + ": no such port (" + PathOf(n) + ")";
+        if (platform::MappedUrl(port.Path()))
+            return name + ": " + why.text + " (" + port.Path() + ")";
+        return name + ": no such port (" + port.Path() + ")";
     case FailureKind::NotAPort:
         // A plain file or a device that is no terminal: named for what it is.
-        if (!platform::MappedUrl(PathOf(n)))
-            return name + ": " + platform::InspectPort(n).reason.text + " (" + PathOf(n) + ")";
+        if (!platform::MappedUrl(port.Path()))
+            return name + ": " + platform::InspectPort(int(port.Number())).reason.text + " (" + port.Path() + ")";
         break;
     case FailureKind::Refused:
-        if (std::string advice = platform::PermissionAdvice(platform::InspectPort(n)); !advice.empty())
+        if (std::string advice = platform::PermissionAdvice(platform::InspectPort(int(port.Number())));
+            !advice.empty())
             return advice;
         break;
     default:
         break;
     }
-    return name + ": " + why.text + " (" + PathOf(n) + ")";
+    return name + ": " + why.text + " (" + port.Path() + ")";
 }
 
-std::string ExchangeFailure(int n)
+std::string ExchangeFailure(const PortName &port)
 {
     const platform::FailureReason why = platform::LastFailure();
-    const std::string name = Label(n);
     // A time-out keeps no reason; one kept now comes from this exchange.
     return why.kind != FailureKind::None
-               ? name + ": the exchange failed: " + why.text
-               : name + ": the display did not answer (no well-formed reply within 1.06 s)";
+               ? port.Label() + ": the exchange failed: " + why.text
+               : port.Label() + ": the display did not answer (no well-formed reply within 1.06 s)";
 }
 
 } // namespace
 
-int StoredPort()
+PortName StoredPort(Drv232::Link &link)
 {
-    Drv232::ParameterRecord = {};
-    return Drv232::LoadParameters() ? Drv232::ParameterRecord.Port : 0;
+    link.ParameterRecord = {};
+    return PortName::Stored(link.LoadParameters() ? link.ParameterRecord.Port : 0);
 }
 
-bool OpenNamedPort(int n, std::string &message)
+bool OpenPort(Drv232::Link &link, const PortName &port, std::string &message)
 {
     platform::ClearFailure();
-    if (Drv232::OpenPort(static_cast<std::uint8_t>(n)))
+    if (link.Open(port))
         return true;
-    message = OpenFailure(n);
+    message = OpenFailure(port);
     return false;
 }
 
-bool OpenUrlPort(const std::string &url, std::string &message)
+bool ExchangeOn(Drv232::Link &link, const PortName &port, const std::string &value, bool whole,
+                std::string &message)
 {
-    urlPort = url;
     platform::ClearFailure();
-    if (Drv232::OpenNamedPort(url))
+    if (link.Exchange(value, whole))
         return true;
-    const platform::FailureReason why = platform::LastFailure();
-    message = why.text.starts_with(url) ? why.text : url + ": " + why.text;
+    message = ExchangeFailure(port);
     return false;
 }
 
-bool ExchangeOn(int n, const std::string &value, bool whole, std::string &message)
-{
-    Drv232::DisplayText = value;
-    platform::ClearFailure();
-    if (whole ? Drv232::ExchangeWhole() : Drv232::ExchangeValue())
-        return true;
-    message = ExchangeFailure(n);
-    return false;
-}
-
-int FindDisplay(std::string &message)
+std::optional<PortName> FindDisplay(Drv232::Link &link, std::string &message)
 {
     std::string met;
-    Drv232::DisplayText = "???";
-    const int found = Drv232::SearchDisplay(StoredPort(), [&](std::uint8_t n, bool opened) {
+    link.DisplayText = "???";
+    const auto found = link.SearchDisplay(StoredPort(link), [&](const PortName &port, bool opened) {
         // No device behind the name: not worth a line, unless the name was
         // mapped to a device server on purpose.
         const FailureKind kind = platform::LastFailure().kind;
         if (!opened && (kind == FailureKind::Missing || kind == FailureKind::Gone) &&
-            !platform::MappedUrl(PathOf(n)))
+            !platform::MappedUrl(port.Path()))
             return;
-        met += "\n  " + (opened ? ExchangeFailure(n) : OpenFailure(n));
+        met += "\n  " + (opened ? ExchangeFailure(port) : OpenFailure(port));
     });
     if (found)
         return found;
-    Drv232::ClosePort();
-    message = "no display answered on COM1 to COM29";
+    link.Close();
+    message = "no display answered on " + PortName::Com(1).Label() + " to " +
+              PortName::Com(PortName::kLastSearched).Label();
     if (std::string problem = platform::PortFolderProblem(); !problem.empty())
         message += ": " + problem;
     message += met;
-    return 0;
+    return std::nullopt;
 }
 
 } // namespace qmxctl

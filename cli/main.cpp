@@ -7,7 +7,7 @@
 #include "cli/system.h"
 #include "cli/value_text.h"
 #include "platform/cp1250.h"
-#include "serial/drv232.h"
+#include "serial/link.h"
 
 #include <iostream>
 
@@ -25,26 +25,27 @@ int Fail(const std::string &message, int status = kFailed)
     return status;
 }
 
-void PrintReply()
+void PrintReply(const Drv232::Link &link)
 {
-    std::cout << platform::Cp1250ToUtf8(Drv232::ReplyText()) << "\n" << std::flush;
+    std::cout << platform::Cp1250ToUtf8(link.ReplyText()) << "\n" << std::flush;
 }
 
 // The port of the display: the one named, or the one the search found (which
 // leaves the display's value in the reply).
-int Connect(const Arguments &a, std::string &message)
+std::optional<platform::PortName> Connect(Drv232::Link &link, const Arguments &a, std::string &message)
 {
-    if (a.portUrl)
-        return OpenUrlPort(*a.portUrl, message) ? kUrlPort : 0;
     if (!a.port)
-        return FindDisplay(message);
-    return OpenNamedPort(*a.port, message) ? *a.port : 0;
+        return FindDisplay(link, message);
+    if (!OpenPort(link, *a.port, message))
+        return std::nullopt;
+    return a.port;
 }
 
 int Run(const Arguments &a)
 {
+    Drv232::Link link;
     // Without storage an accepted reply is not kept.
-    Drv232::NewReplyBuffer();
+    link.NewReplyBuffer();
     switch (a.action) {
     case Action::Help:
         std::cout << UsageText();
@@ -70,20 +71,20 @@ int Run(const Arguments &a)
         value = *bytes;
     }
 
-    const int port = Connect(a, message);
-    if (port == 0)
+    const std::optional<platform::PortName> port = Connect(link, a, message);
+    if (!port)
         return Fail(message);
 
     switch (a.action) {
     case Action::Read:
-        if ((a.port || a.portUrl) && !ExchangeOn(port, "???", false, message))
+        if (a.port && !ExchangeOn(link, *port, "???", false, message))
             return Fail(message);
-        PrintReply();
+        PrintReply(link);
         return kDone;
     case Action::Write:
-        if (!ExchangeOn(port, value, a.whole, message))
+        if (!ExchangeOn(link, *port, value, a.whole, message))
             return Fail(message);
-        PrintReply();
+        PrintReply(link);
         return kDone;
     case Action::Clock: {
         CatchStopSignals();
@@ -97,7 +98,7 @@ int Run(const Arguments &a)
         const ClockHooks hooks{SleepUntilNextSecond, StopRequested, log(true), log(false)};
         // Asked to stop, the clock has done its work: a display that failed
         // for a while was reported in the log when it did.
-        (void)RunClock(a, port, hooks);
+        (void)RunClock(a, link, *port, hooks);
         return kDone;
     }
     default:
@@ -112,7 +113,5 @@ int main(int argc, char *argv[])
     const ParsedArguments parsed = ParseArguments(CommandLineArguments(argc, argv));
     if (!parsed.error.empty())
         return Fail(parsed.error + "\nTry 'qmxctl --help'.", kUsage);
-    const int status = Run(parsed.arguments);
-    Drv232::ClosePort();
-    return status;
+    return Run(parsed.arguments);
 }

@@ -2,7 +2,6 @@
 
 #include "cli/link.h"
 #include "platform/cp1250.h"
-#include "serial/drv232.h"
 
 #include <cstdio>
 
@@ -81,10 +80,11 @@ std::vector<ListedPort> ListPorts(bool probe)
         if (probe && port.status.access == PortAccess::Free) {
             port.probed = true;
             std::string why;
-            const int n = port.status.number;
-            if (OpenNamedPort(n, why) && ExchangeOn(n, "???", false, why))
-                port.display = platform::Cp1250ToUtf8(Drv232::ReplyText());
-            Drv232::ClosePort();
+            const platform::PortName name = platform::PortName::Com(unsigned(port.status.number));
+            Drv232::Link link;
+            link.NewReplyBuffer();
+            if (OpenPort(link, name, why) && ExchangeOn(link, name, "???", false, why))
+                port.display = platform::Cp1250ToUtf8(link.ReplyText());
         }
         ports.push_back(std::move(port));
     }

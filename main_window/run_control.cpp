@@ -7,7 +7,6 @@
 
 namespace {
 
-std::string U(const char *utf8) { return utf8; }
 std::string Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
 
 constexpr int FastTick = 99;
@@ -33,12 +32,12 @@ bool TForm1::SendDisplayText() {
     if (ok)
         SetStatus(1, Text(Drv232::ReplyText()));
     else
-        SetStatus(0, U("Chyba při odesílání dat"));
+        SetStatus(0, "Chyba při odesílání dat");
     return ok;
 }
 
 void TForm1::StartRunning(int intervalMs) {
-    BitBtn11->SetCaption(U("Stop"));
+    BitBtn11->SetCaption("Stop");
     BitBtn12->SetVisible(false);
     Timer2->SetInterval(intervalMs);
     Timer2->SetEnabled(true);
@@ -48,7 +47,7 @@ void TForm1::StartRunning(int intervalMs) {
 }
 
 void TForm1::StopRunning() {
-    BitBtn11->SetCaption(U("Start"));
+    BitBtn11->SetCaption("Start");
     BitBtn12->SetVisible(true);
     Timer2->SetEnabled(false);
     Running = false;
@@ -60,7 +59,7 @@ void TForm1::BitBtn11Click(gui::TObject *) {
     using namespace Drv232;
     const std::int32_t function = ParameterRecord.Function;
     if (function == 0) {
-        SetStatus(0, U("Vlastní čas [hod:min]"));
+        SetStatus(0, "Vlastní čas [hod:min]");
         DisplayText = HighPairText(gui::ToCp1250(Edit2->Text())) + LowPairText(gui::ToCp1250(Edit3->Text()));
         SendDisplayText();
         return;
@@ -89,7 +88,7 @@ void TForm1::BitBtn11Click(gui::TObject *) {
     case 3:
     case 4: {
         const bool minutesSeconds = function == 4;
-        SetStatus(0, U(minutesSeconds ? "Stopky nahoru [min:sec]" : "Stopky nahoru [hod:min]"));
+        SetStatus(0, minutesSeconds ? "Stopky nahoru [min:sec]" : "Stopky nahoru [hod:min]");
         if (!minutesSeconds)
             WatchHours = 0;
         WatchMinutes = 0;
@@ -99,8 +98,8 @@ void TForm1::BitBtn11Click(gui::TObject *) {
         // the start; minutes:seconds count at every change of second.
         LastSecond = minutesSeconds ? ClockSecond : SecondBefore(ClockSecond);
         DisplayText = "0000";
-        Edit2->SetText(U("00"));
-        Edit3->SetText(U("00"));
+        Edit2->SetText("00");
+        Edit3->SetText("00");
         SendDisplayText();
         StartRunning(minutesSeconds ? FastTick : SlowTick);
         break;
@@ -123,7 +122,7 @@ void TForm1::StartDownCount(std::uint16_t &high, std::uint16_t &low, const char 
         high = static_cast<std::uint16_t>(*highValue);
     const auto lowValue = highValue ? gui::StrToIntStrict(Edit3->Text()) : std::nullopt;
     if (!highValue || !lowValue) {
-        gui::ShowErrorBox(this, U("Chybný formát čísla"));
+        gui::ShowErrorBox(this, "Chybný formát čísla");
         return;
     }
     low = static_cast<std::uint16_t>(*lowValue);
@@ -134,7 +133,7 @@ void TForm1::StartDownCount(std::uint16_t &high, std::uint16_t &low, const char 
 
     // A failed first send keeps its failure text; the count starts all the same.
     if (SendDisplayText())
-        SetStatus(0, U(statusText));
+        SetStatus(0, statusText);
     StartRunning(minutesSeconds ? FastTick : SlowTick);
 }
 
@@ -146,6 +145,6 @@ void TForm1::BitBtn12Click(gui::TObject *) {
         Edit2->SetText(Text(reply.substr(0, 2)));
         Edit3->SetText(Text(reply.substr(2, 2)));
     } else {
-        SetStatus(0, U("Chyba při odesílání dat"));
+        SetStatus(0, "Chyba při odesílání dat");
     }
 }

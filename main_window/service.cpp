@@ -10,7 +10,6 @@
 
 namespace {
 
-std::string U(const char *utf8) { return utf8; }
 std::string Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
 
 } // namespace
@@ -27,7 +26,7 @@ void TForm1::ServiceSend() {
     if (Drv232::ExchangeValue())
         SetStatus(1, Text(Drv232::ReplyText()));
     else
-        SetStatus(0, U("Chyba při odesílání dat"));
+        SetStatus(0, "Chyba při odesílání dat");
 }
 
 void TForm1::Button4Click(gui::TObject *) {
@@ -58,7 +57,7 @@ void TForm1::BitBtn5Click(gui::TObject *) {
     if (Drv232::ExchangeValue())
         Edit1->SetText(Text(Drv232::ReplyText()));
     else
-        SetStatus(0, U("Chyba při odesílání dat"));
+        SetStatus(0, "Chyba při odesílání dat");
 }
 
 // The display's last reply, one up (to 999 at most) or one down (to 0 at
@@ -68,7 +67,7 @@ void TForm1::StepReplyValue(bool up) {
     Drv232::DisplayText = Drv232::ReplyText();
     const auto number = gui::StrToIntStrict(Text(Drv232::DisplayText));
     if (!number) {
-        SetStatus(0, U("Chybný formát čísla."));
+        SetStatus(0, "Chybný formát čísla.");
         return;
     }
     auto value = static_cast<std::uint16_t>(*number);
@@ -109,7 +108,7 @@ void TForm1::BitBtn10Click(gui::TObject *) {
 // reaches the display at the next one.
 void TForm1::Timer1Timer(gui::TObject *) {
     if (!Drv232::LoadValueFile())
-        SetStatus(0, U("Chyba při čtení ze souboru!"));
+        SetStatus(0, "Chyba při čtení ze souboru!");
     PadWithZeros(3);
     ServiceSend();
 }
@@ -130,12 +129,12 @@ void TForm1::SpeedButton2Click(gui::TObject *) {
 
 void TForm1::BitBtn7Click(gui::TObject *) {
     if (!Drv232::SaveValueFile())
-        SetStatus(0, U("Chyba při zápisu do souboru!"));
+        SetStatus(0, "Chyba při zápisu do souboru!");
 }
 
 void TForm1::BitBtn8Click(gui::TObject *) {
     if (!Drv232::LoadValueFile())
-        SetStatus(0, U("Chyba při čtení ze souboru!"));
+        SetStatus(0, "Chyba při čtení ze souboru!");
     Edit1->SetText(Text(Drv232::DisplayText));
 }
 

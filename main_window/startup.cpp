@@ -43,21 +43,18 @@ const FoundCaptions FoundTable[7] = {
     {"Stopky DOWN", "Start", "Minuty", "Sekundy", "59"},
 };
 
-std::string U(const char *utf8) { return utf8; }
-
 } // namespace
 
 void TForm1::FormActivate(gui::TObject *) {
     using namespace Drv232;
-    std::uint8_t n;
+    platform::PortName stored = platform::PortName::Stored(0);
     if (LoadParameters()) {
-        n = (ParameterRecord.Port >= 1 && ParameterRecord.Port <= 29) ? ParameterRecord.Port : 3;
+        stored = platform::PortName::Stored(ParameterRecord.Port);
         SpinEdit1->SetValue(ParameterRecord.Period);
         RadioGroup1->SetItemIndex(ParameterRecord.Function);
         CheckBox1->SetChecked(ParameterRecord.WholeDisplay != 0);
     } else {
-        SetStatus(0, U("Chyba čtení parametrů"));
-        n = 3;
+        SetStatus(0, "Chyba čtení parametrů");
         SpinEdit1->SetValue(1);
         RadioGroup1->SetItemIndex(0);
         CheckBox1->SetChecked(true);
@@ -69,11 +66,11 @@ void TForm1::FormActivate(gui::TObject *) {
     Running = false;
 
     // The port from the settings is tried last: p-1 ... 1, 29 ... p.
-    n = SearchDisplay(n);
-    const bool found = n != 0;
+    const std::optional<platform::PortName> port = SearchDisplay(stored);
+    const bool found = port.has_value();
     if (found) {
-        SetStatus(0, U("Připojen displej na portu COM") + std::to_string(n));
-        SetStatus(1, U("Displej: ") + gui::FromCp1250(ReplyText()));
+        SetStatus(0, "Připojen displej na portu " + port->Label());
+        SetStatus(1, "Displej: " + gui::FromCp1250(ReplyText()));
         DisplayText = ReplyText();
         if (DisplayText == "MMMM")
             DisplayText = "----";
@@ -86,20 +83,20 @@ void TForm1::FormActivate(gui::TObject *) {
         if (f >= 0 && f <= 6) {
             const FoundCaptions &c = FoundTable[f];
             if (c.title)
-                Label10->SetCaption(U(c.title));
+                Label10->SetCaption(c.title);
             if (c.button)
-                BitBtn11->SetCaption(U(c.button));
+                BitBtn11->SetCaption(c.button);
             if (c.label8)
-                Label8->SetCaption(U(c.label8));
+                Label8->SetCaption(c.label8);
             if (c.label9)
-                Label9->SetCaption(U(c.label9));
+                Label9->SetCaption(c.label9);
             if (c.boxes) {
-                Edit2->SetText(U(c.boxes));
-                Edit3->SetText(U(c.boxes));
+                Edit2->SetText(c.boxes);
+                Edit3->SetText(c.boxes);
             }
         }
     } else {
-        SetStatus(0, U("Displej nebyl nalezen!"));
+        SetStatus(0, "Displej nebyl nalezen!");
         // The window keeps its own texts; a terminal hears why a port that
         // exists could not be tried.
         if (const std::string hint = platform::PermissionHint(); !hint.empty())
@@ -119,15 +116,15 @@ void TForm1::RadioGroup1Click(gui::TObject *) {
     if (i < 0 || i > 6)
         return;
     const FunctionCaptions &c = SelectionTable[i];
-    Label8->SetCaption(U(c.label8));
-    Label9->SetCaption(U(c.label9));
-    SetStatus(0, U(c.status));
-    BitBtn11->SetCaption(U(c.button));
+    Label8->SetCaption(c.label8);
+    Label9->SetCaption(c.label9);
+    SetStatus(0, c.status);
+    BitBtn11->SetCaption(c.button);
     if (c.resetBoxes) {
-        Edit2->SetText(U("00"));
-        Edit3->SetText(U("00"));
+        Edit2->SetText("00");
+        Edit3->SetText("00");
     }
-    Label10->SetCaption(U(c.title));
+    Label10->SetCaption(c.title);
 }
 
 void TForm1::CheckBox1Click(gui::TObject *) {

@@ -1,7 +1,6 @@
 #pragma once
 // Whether the PC's clock is kept right by a time service (NTP, PTP, a radio
-// clock), with a settable source for tests, as the local time has one.
-#include <functional>
+// clock).
 
 namespace platform {
 
@@ -11,12 +10,7 @@ enum class ClockSync {
     Unknown,        // this system does not say
 };
 
-ClockSync GetClockSync();
-
 // The state as the system reports it now, from the backend of this system.
 ClockSync SystemClockSync();
-
-// Replaces the system's state with source; an empty function restores it.
-void SetClockSyncSource(std::function<ClockSync()> source);
 
 } // namespace platform

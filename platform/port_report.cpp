@@ -37,7 +37,7 @@ void InspectNetworkPort(PortStatus &port, const std::string &url)
 std::vector<PortStatus> InspectPorts()
 {
     std::vector<PortStatus> ports;
-    for (int n = 1; n <= 29; ++n)
+    for (int n = 1; n <= int(PortName::kLastSearched); ++n)
         ports.push_back(InspectPort(n));
     return ports;
 }

@@ -3,6 +3,7 @@
 // rule, and whether this user can have it. For the port listing of qmxctl and
 // for the hint the window prints when its search found nothing.
 #include "platform/failure.h"
+#include "platform/port_name.h"
 
 #include <optional>
 #include <string>

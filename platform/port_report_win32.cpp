@@ -11,7 +11,7 @@ PortStatus InspectPort(int number)
 {
     PortStatus port;
     port.number = number;
-    port.name = "COM" + std::to_string(number);
+    port.name = PortName::Com(number).Label();
     port.location = LocatePort(port.name).value_or(PortLocation{});
 
     const HANDLE handle = ::CreateFileW(Widen(port.location.path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,

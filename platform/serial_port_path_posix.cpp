@@ -53,7 +53,7 @@ std::optional<PortLocation> LocatePort(const std::string &portName)
     const std::optional<unsigned> number = ComPortNumber(portName);
     if (!number)
         return std::nullopt;
-    const std::string com = "COM" + std::to_string(*number);
+    const std::string com = PortName::Com(*number).Label();
 
     if (std::string portDir = Environment("QMX_PORT_DIR"); !portDir.empty())
         return PortLocation{portDir + "/" + com, PortRule::PortFolder};

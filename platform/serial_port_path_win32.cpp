@@ -11,7 +11,7 @@ std::optional<PortLocation> LocatePort(const std::string &portName)
     const std::optional<unsigned> number = ComPortNumber(portName);
     if (!number)
         return std::nullopt;
-    return PortLocation{"\\\\.\\COM" + std::to_string(*number), PortRule::SerialDevice};
+    return PortLocation{"\\\\.\\" + PortName::Com(*number).Label(), PortRule::SerialDevice};
 }
 
 std::string ResolvePortPath(const std::string &portName)

@@ -1,6 +1,6 @@
 #pragma once
 // A value read from the system that tests can read from a source of their own
-// instead: the local time, the clock's synchronisation state.
+// instead: the local time.
 #include <functional>
 #include <mutex>
 

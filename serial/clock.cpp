@@ -1,13 +1,8 @@
 // Samples of the PC's local time as two-digit texts.
 #include "platform/local_time.h"
-#include "serial/drv232.h"
+#include "serial/link.h"
 
 namespace Drv232 {
-
-std::string ClockHours;
-std::string ClockMinutes;
-std::string ClockSeconds;
-std::uint16_t ClockSecond = 0;
 
 std::string TwoDigits(std::uint32_t value) {
     std::string s = std::to_string(static_cast<std::uint16_t>(value));
@@ -18,13 +13,17 @@ std::string TwoDigits(std::uint32_t value) {
     return s;
 }
 
-void SampleClock() {
+void Link::SampleClock() {
     // One reading for all four, so that the texts never straddle a second.
     const platform::LocalTime now = platform::GetLocalTime();
     ClockHours = TwoDigits(static_cast<std::uint32_t>(now.Hour));
     ClockMinutes = TwoDigits(static_cast<std::uint32_t>(now.Minute));
     ClockSeconds = TwoDigits(static_cast<std::uint32_t>(now.Second));
     ClockSecond = static_cast<std::uint16_t>(now.Second);
+}
+
+platform::ClockSync Link::ReadClockSync() const {
+    return ClockSyncSource ? ClockSyncSource() : platform::SystemClockSync();
 }
 
 } // namespace Drv232

@@ -1,13 +1,9 @@
 // The digit frame: five raw cells with their decimal points, no reply.
-#include "serial/drv232.h"
+#include "serial/link.h"
 
 namespace Drv232 {
 
-std::array<std::uint8_t, 5> DigitCells{};
-std::array<std::uint8_t, 5> PointFlags{};
-std::uint8_t ModuleAddress = 0;
-
-bool SendDigitFrame(std::uint8_t address) {
+bool Link::SendDigitFrame(std::uint8_t address) {
     std::uint8_t cells[5];
     for (std::size_t i = 0; i < 5; ++i)
         cells[i] = static_cast<std::uint8_t>(DigitCells[i] | (PointFlags[i] ? 0x80 : 0));

@@ -1,104 +1,52 @@
 #pragma once
-// The serial link to the display: one port, one text to send, one buffer for
-// the last reply, the settings record, the clock sample and the digit cells.
-// Free routines over module state; every routine reports through its result
-// and none throws.
-#include "platform/serial_device.h"
-
-#include <array>
-#include <bit>
-#include <cstdint>
-#include <functional>
-#include <string>
-#include <vector>
+// The serial link as the windows call it: the routines and the state of one
+// link, the default one, which serves the program's one display from start
+// to end. Each name forwards to that link (serial/link.h).
+#include "serial/link.h"
 
 namespace Drv232 {
 
-// --- the port and the value exchange ---------------------------------------
+// Never torn down: the port stays open until the program ends.
+Link &DefaultLink();
 
-extern platform::SerialDevice *PortHandle; // nullptr: no port
-extern std::uint8_t LineMode;              // 1: 9600 8N1; other: 115200 8E1
-extern std::string DisplayText;            // Windows-1250 bytes
+inline platform::SerialDevice *&PortHandle = DefaultLink().PortHandle;
+inline std::uint8_t &LineMode = DefaultLink().LineMode;
+inline std::string &DisplayText = DefaultLink().DisplayText;
+inline std::array<std::uint8_t, 5> &DigitCells = DefaultLink().DigitCells;
+inline std::array<std::uint8_t, 5> &PointFlags = DefaultLink().PointFlags;
+inline std::uint8_t &ModuleAddress = DefaultLink().ModuleAddress;
+inline TParameterRecord &ParameterRecord = DefaultLink().ParameterRecord;
+inline std::string &ClockHours = DefaultLink().ClockHours;
+inline std::string &ClockMinutes = DefaultLink().ClockMinutes;
+inline std::string &ClockSeconds = DefaultLink().ClockSeconds;
+inline std::uint16_t &ClockSecond = DefaultLink().ClockSecond;
 
-bool OpenPort(std::uint8_t n);
-// The same for a port by its name: a COM name, or the URL of a port on a
-// serial device server (rfc2217://HOST:PORT, socket://HOST:PORT).
-bool OpenNamedPort(const std::string &name);
-bool RaiseRts();
-bool ExchangeValue(); // letter "D"
-bool ExchangeWhole(); // letter "C"
-
-// The name OpenPort opens for port n: COM9, \\.\COM10.
-std::string PortName(std::uint8_t n);
+inline bool OpenPort(const platform::PortName &port) { return DefaultLink().Open(port); }
+inline bool OpenPort(std::uint8_t n) { return OpenPort(platform::PortName::Com(n)); }
+inline bool RaiseRts() { return DefaultLink().RaiseRts(); }
+inline bool ExchangeValue() { return DefaultLink().ExchangeValue(); } // letter "D"
+inline bool ExchangeWhole() { return DefaultLink().ExchangeWhole(); } // letter "C"
+inline void ClosePort() { DefaultLink().Close(); }
 
 // ReplyBuffer lives in storage that the main window provides from its
-// activation until the program ends. New storage starts as four zero bytes.
-void NewReplyBuffer();
-void DisposeReplyBuffer();
-bool HasReplyBuffer();
-// The four characters of the last accepted reply (four zero bytes when there
-// is no storage).
-std::string ReplyText();
+// activation until the program ends.
+inline void NewReplyBuffer() { DefaultLink().NewReplyBuffer(); }
+inline void DisposeReplyBuffer() { DefaultLink().DisposeReplyBuffer(); }
+inline std::string ReplyText() { return DefaultLink().ReplyText(); }
 
-// Closes the port (for tests and for the end of the program).
-void ClosePort();
+inline std::optional<platform::PortName> SearchDisplay(const platform::PortName &stored,
+                                                       const MissedPort &missed = {})
+{
+    return DefaultLink().SearchDisplay(stored, missed);
+}
 
-// --- the search for the display -----------------------------------------------
+inline bool SendDigitFrame(std::uint8_t address) { return DefaultLink().SendDigitFrame(address); }
 
-// The ports the search tries, in order: from the stored port minus one
-// downwards, wrapping from 1 to 29, ending with the stored port itself; a
-// stored port that is none of 1 to 29 (or none stored: 0) counts as COM3.
-std::vector<std::uint8_t> SearchOrder(int storedPort);
+inline bool LoadParameters() { return DefaultLink().LoadParameters(); }
+inline bool SaveParameters() { return DefaultLink().SaveParameters(); }
+inline bool LoadValueFile() { return DefaultLink().LoadValueFile(); }
+inline bool SaveValueFile() { return DefaultLink().SaveValueFile(); }
 
-// Tries each port of SearchOrder with an exchange of DisplayText (the read
-// value "???"), and stops at the first port that answers, which stays open
-// with its reply in ReplyBuffer. missed(n, opened) hears of each port tried
-// in vain, with the reason kept (platform/failure.h). 0 when none answered;
-// the last port tried may then stay open.
-std::uint8_t SearchDisplay(int storedPort, const std::function<void(std::uint8_t n, bool opened)> &missed = {});
-
-// --- the digit frame ---------------------------------------------------------
-
-extern std::array<std::uint8_t, 5> DigitCells; // cell 0 is the rightmost
-extern std::array<std::uint8_t, 5> PointFlags;
-extern std::uint8_t ModuleAddress;
-
-// True when sending FAILED (the reverse of the exchanges).
-bool SendDigitFrame(std::uint8_t address);
-
-// --- the settings record and the files ---------------------------------------
-
-static_assert(std::endian::native == std::endian::little,
-              "the settings file is the little-endian memory image of the record");
-
-struct TParameterRecord {
-    std::uint8_t Port;
-    std::uint8_t Reserved1;
-    std::uint16_t Period;
-    std::int32_t Function;
-    std::uint8_t WholeDisplay;
-    std::uint8_t Reserved2[3];
-};
-static_assert(sizeof(TParameterRecord) == 12);
-
-extern TParameterRecord ParameterRecord;
-
-extern const char *const ParameterFileName; // "Parametry.par"
-extern const char *const ValueFileName;     // "QMXV6614.txt"
-
-bool LoadParameters();
-bool SaveParameters();
-bool LoadValueFile();
-bool SaveValueFile();
-
-// --- the clock sample ----------------------------------------------------------
-
-extern std::string ClockHours;
-extern std::string ClockMinutes;
-extern std::string ClockSeconds;
-extern std::uint16_t ClockSecond;
-
-void SampleClock();
-std::string TwoDigits(std::uint32_t value);
+inline void SampleClock() { DefaultLink().SampleClock(); }
 
 } // namespace Drv232

@@ -1,64 +1,17 @@
 // The link's port and the value exchange.
-#include "serial/drv232.h"
-
-#include <memory>
+#include "serial/link.h"
 
 namespace Drv232 {
-
-platform::SerialDevice *PortHandle = nullptr;
-std::uint8_t LineMode = 1;
-std::string DisplayText;
-
 namespace {
-
-std::unique_ptr<std::array<char, 4>> replyStorage;
 
 constexpr std::uint8_t CR = 0x0D;
 constexpr std::uint8_t LF = 0x0A;
 
-bool Exchange(std::uint8_t letter) {
-    std::uint8_t command[7] = {letter, 0, 0, 0, 0, CR, LF};
-    for (std::size_t i = 0; i < 4 && i < DisplayText.size(); ++i)
-        command[1 + i] = static_cast<std::uint8_t>(DisplayText[i]);
-
-    // One stray or late byte from an earlier exchange would otherwise shift
-    // every reply that follows.
-    platform::DiscardInput(PortHandle);
-
-    std::size_t written = 0;
-    if (!platform::WriteDevice(PortHandle, command, sizeof command, written))
-        return false;
-    // A command that did not leave whole cannot have been understood.
-    if (written != sizeof command)
-        return false;
-
-    std::uint8_t reply[6] = {};
-    std::size_t received = 0;
-    if (!platform::ReadDevice(PortHandle, reply, sizeof reply, received))
-        return false;
-    if (received < sizeof reply || reply[4] != CR || reply[5] != LF)
-        return false;
-
-    if (replyStorage)
-        for (std::size_t i = 0; i < 4; ++i)
-            (*replyStorage)[i] = static_cast<char>(reply[i]);
-    return true;
-}
-
 } // namespace
 
-std::string PortName(std::uint8_t n) {
-    std::string name = "COM" + std::to_string(n);
-    return n > 9 ? "\\\\.\\" + name : name;
-}
-
-bool OpenPort(std::uint8_t n) { return OpenNamedPort(PortName(n)); }
-
-bool OpenNamedPort(const std::string &name) {
-    // The port being replaced is closed, so that the search at start leaves
-    // no other device's port locked.
-    ClosePort();
-    PortHandle = platform::OpenSerialDevice(name);
+bool Link::Open(const platform::PortName &port) {
+    Close();
+    PortHandle = platform::OpenSerialDevice(port.DeviceName());
     if (!PortHandle)
         return false;
 
@@ -100,24 +53,49 @@ bool OpenNamedPort(const std::string &name) {
     return result;
 }
 
-bool RaiseRts() { return platform::RaiseRtsLine(PortHandle); }
+bool Link::RaiseRts() { return platform::RaiseRtsLine(PortHandle); }
 
-bool ExchangeValue() { return Exchange('D'); }
-bool ExchangeWhole() { return Exchange('C'); }
+bool Link::Exchange(const std::string &text, bool whole) {
+    std::uint8_t command[7] = {std::uint8_t(whole ? 'C' : 'D'), 0, 0, 0, 0, CR, LF};
+    for (std::size_t i = 0; i < 4 && i < text.size(); ++i)
+        command[1 + i] = static_cast<std::uint8_t>(text[i]);
 
-void ClosePort() {
+    // One stray or late byte from an earlier exchange would otherwise shift
+    // every reply that follows.
+    platform::DiscardInput(PortHandle);
+
+    std::size_t written = 0;
+    if (!platform::WriteDevice(PortHandle, command, sizeof command, written))
+        return false;
+    // A command that did not leave whole cannot have been understood.
+    if (written != sizeof command)
+        return false;
+
+    std::uint8_t reply[6] = {};
+    std::size_t received = 0;
+    if (!platform::ReadDevice(PortHandle, reply, sizeof reply, received))
+        return false;
+    if (received < sizeof reply || reply[4] != CR || reply[5] != LF)
+        return false;
+
+    if (replyStorage_)
+        for (std::size_t i = 0; i < 4; ++i)
+            (*replyStorage_)[i] = static_cast<char>(reply[i]);
+    return true;
+}
+
+void Link::Close() {
     platform::CloseSerialDevice(PortHandle);
     PortHandle = nullptr;
 }
 
-void NewReplyBuffer() { replyStorage = std::make_unique<std::array<char, 4>>(); }
-void DisposeReplyBuffer() { replyStorage.reset(); }
-bool HasReplyBuffer() { return replyStorage != nullptr; }
+void Link::NewReplyBuffer() { replyStorage_ = std::make_unique<std::array<char, 4>>(); }
+void Link::DisposeReplyBuffer() { replyStorage_.reset(); }
 
-std::string ReplyText() {
-    if (!replyStorage)
+std::string Link::ReplyText() const {
+    if (!replyStorage_)
         return std::string(4, '\0');
-    return std::string(replyStorage->data(), 4);
+    return std::string(replyStorage_->data(), 4);
 }
 
 } // namespace Drv232

@@ -1,38 +1,31 @@
 // The search for the display, as the window does it at start and qmxctl
 // without --port.
-#include "serial/drv232.h"
+#include "serial/link.h"
 
 #include "platform/failure.h"
 
 namespace Drv232 {
 
-std::vector<std::uint8_t> SearchOrder(int storedPort)
+std::optional<platform::PortName> Link::SearchDisplay(const platform::PortName &stored, const MissedPort &missed)
 {
-    std::uint8_t n = storedPort >= 1 && storedPort <= 29 ? std::uint8_t(storedPort) : 3;
-    std::vector<std::uint8_t> order;
-    for (int tries = 0; tries < 29; ++tries) {
-        n = n == 1 ? 29 : n - 1;
-        order.push_back(n);
-    }
-    return order;
-}
-
-std::uint8_t SearchDisplay(int storedPort, const std::function<void(std::uint8_t, bool)> &missed)
-{
-    for (std::uint8_t n : SearchOrder(storedPort)) {
+    using platform::PortName;
+    unsigned n = stored.Number();
+    for (unsigned tries = 0; tries < PortName::kLastSearched; ++tries) {
+        n = n == 1 ? PortName::kLastSearched : n - 1;
+        const PortName port = PortName::Com(n);
         // A reason kept now comes from this port, and after the open from
         // its exchange.
         platform::ClearFailure();
-        const bool opened = OpenPort(n);
+        const bool opened = Open(port);
         if (opened) {
             platform::ClearFailure();
             if (ExchangeValue())
-                return n;
+                return port;
         }
         if (missed)
-            missed(n, opened);
+            missed(port, opened);
     }
-    return 0;
+    return std::nullopt;
 }
 
 } // namespace Drv232

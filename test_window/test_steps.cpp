@@ -9,8 +9,6 @@
 
 namespace {
 
-std::string U(const char *utf8) { return utf8; }
-
 // Five digit positions, cell 0 the rightmost; Label9 shows cell 4.
 constexpr std::size_t kCells = 5;
 
@@ -28,7 +26,7 @@ int TestInterval(float periodSeconds) {
 
 void TForm2::SendCells() {
     if (Drv232::SendDigitFrame(Drv232::ModuleAddress))
-        Label3->SetCaption(U("Chyba při posílání dat."));
+        Label3->SetCaption("Chyba při posílání dat.");
 }
 
 void TForm2::Button1Click(gui::TObject *) {
@@ -38,9 +36,9 @@ void TForm2::Button1Click(gui::TObject *) {
     ReadCharacterCode();
     Drv232::DigitCells.fill(TestCharacter);
     if (Drv232::SendDigitFrame(Drv232::ModuleAddress))
-        Label3->SetCaption(U("Chyba při posílání dat."));
+        Label3->SetCaption("Chyba při posílání dat.");
     else
-        Label3->SetCaption(U("Poslán znak: ") + gui::FromCp1250(std::string(1, static_cast<char>(TestCharacter))));
+        Label3->SetCaption("Poslán znak: " + gui::FromCp1250(std::string(1, static_cast<char>(TestCharacter))));
     TestCharacter = static_cast<std::uint8_t>(TestCharacter + 1);
     if (TestCharacter >= 128)
         TestCharacter = 32;
@@ -55,7 +53,7 @@ void TForm2::StartTimedTest(std::uint16_t mode) {
 void TForm2::Button2Click(gui::TObject *) {
     StartTimedTest(2);
     Drv232::DigitCells.fill('0');
-    Label3->SetCaption(U("Probíhá test čítače. Pro ukončení stiskni tlačítko Zpět."));
+    Label3->SetCaption("Probíhá test čítače. Pro ukončení stiskni tlačítko Zpět.");
     Panel1->SetVisible(true);
     Timer1->SetEnabled(true);
 }
@@ -64,11 +62,11 @@ void TForm2::Button3Click(gui::TObject *) {
     StartTimedTest(3);
     Drv232::PointFlags.fill(0);
     for (gui::TLabel *digit : {Label9, Label10, Label11, Label12, Label13}) {
-        digit->SetCaption(U("."));
+        digit->SetCaption(".");
         digit->SetVisible(false);
     }
     Drv232::DigitCells.fill(0);
-    Label3->SetCaption(U("Probíhá test desetinných teček. Pro ukončení stiskni tlačítko Zpět."));
+    Label3->SetCaption("Probíhá test desetinných teček. Pro ukončení stiskni tlačítko Zpět.");
     Panel1->SetVisible(true);
     Timer1->SetEnabled(true);
 }
@@ -81,7 +79,7 @@ void TForm2::Button5Click(gui::TObject *) {
     TestMode = 0;
     Timer1->SetEnabled(false);
     Panel1->SetVisible(false);
-    Label3->SetCaption(U("Konec testu"));
+    Label3->SetCaption("Konec testu");
 }
 
 // Moves the lit point one position to the right; past the rightmost it goes

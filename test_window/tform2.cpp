@@ -7,12 +7,7 @@
 #include <cmath>
 #include <limits>
 
-float TestPeriod = 0.5f;
-std::uint16_t TestMode = 0;
-std::uint8_t TestCharacter = 31;
-
 namespace {
-std::string U(const char *utf8) { return utf8; }
 } // namespace
 
 TForm2::TForm2(gui::TForm *owner) : gui::TForm(Form2Layout(), owner) {
@@ -54,7 +49,7 @@ void TForm2::FormActivate(gui::TObject *) {
     Edit1->SetText(gui::FloatToStrRegional(0.5, 1));
     Edit2->SetText(std::to_string(TestCharacter));
     Panel1->SetVisible(false);
-    Label14->SetCaption(U("Adresa modulu: ") + std::to_string(Drv232::ModuleAddress));
+    Label14->SetCaption("Adresa modulu: " + std::to_string(Drv232::ModuleAddress));
 }
 
 void TForm2::Edit1Exit(gui::TObject *) {
@@ -63,7 +58,7 @@ void TForm2::Edit1Exit(gui::TObject *) {
     if (period && std::fabs(*period) <= std::numeric_limits<float>::max())
         TestPeriod = static_cast<float>(*period);
     else
-        gui::ShowErrorBox(this, U("Chybná perioda"));
+        gui::ShowErrorBox(this, "Chybná perioda");
 }
 
 void TForm2::Edit2Exit(gui::TObject *) { ReadCharacterCode(); }
@@ -72,5 +67,5 @@ void TForm2::ReadCharacterCode() {
     if (const auto code = gui::StrToIntStrict(Edit2->Text()))
         TestCharacter = static_cast<std::uint8_t>(*code);
     else
-        gui::ShowErrorBox(this, U("Chybný formát čísla"));
+        gui::ShowErrorBox(this, "Chybný formát čísla");
 }

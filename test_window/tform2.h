@@ -5,12 +5,6 @@
 
 #include <cstdint>
 
-// The test state belongs to the window's unit, not to one window: it
-// outlives a closed window and is set afresh when the next one activates.
-extern float TestPeriod;            // seconds, of the counter and point tests
-extern std::uint16_t TestMode;      // 0 none, 1 character, 2 counter, 3 points
-extern std::uint8_t TestCharacter;  // the code the next character test sends
-
 class TForm2 : public gui::TForm {
 public:
     explicit TForm2(gui::TForm *owner);
@@ -21,6 +15,11 @@ public:
     gui::TPanel *Panel1;
     gui::TEdit *Edit1, *Edit2;
     gui::TTimer *Timer1;
+
+    // The test state, set afresh each time the window activates.
+    float TestPeriod = 0.5f;        // seconds, of the counter and point tests
+    std::uint16_t TestMode = 0;     // 0 none, 1 character, 2 counter, 3 points
+    std::uint8_t TestCharacter = 31; // the code the next character test sends
 
     void FormActivate(gui::TObject *Sender);
     void Edit1Exit(gui::TObject *Sender);

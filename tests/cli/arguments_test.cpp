@@ -14,12 +14,12 @@ TEST(QmxctlArguments, TakesCommandsAndOptionsInAnyOrderAndRefusesTheRest)
         std::vector<std::string> args;
         const char *error; // nullptr: accepted
         Action action = Action::Help;
-        std::optional<int> port = {};
+        const char *port = ""; // its label; empty: none
         std::string value = {};
     } rows[] = {
-        {{"write", "--port", "COM10", "1234"}, nullptr, Action::Write, 10, "1234"},
-        {{"--port=7", "read"}, nullptr, Action::Read, 7},
-        {{"write", "--", "----"}, nullptr, Action::Write, {}, "----"},
+        {{"write", "--port", "COM10", "1234"}, nullptr, Action::Write, "COM10", "1234"},
+        {{"--port=7", "read"}, nullptr, Action::Read, "COM7"},
+        {{"write", "--", "----"}, nullptr, Action::Write, "", "----"},
         {{}, "no command given"},
         {{"read", "now"}, "read takes no argument"},
         {{"--port", "COM0", "read"}, "no port name"},
@@ -49,7 +49,7 @@ TEST(QmxctlArguments, TakesCommandsAndOptionsInAnyOrderAndRefusesTheRest)
         }
         EXPECT_EQ(parsed.error, "");
         EXPECT_EQ(parsed.arguments.action, row.action);
-        EXPECT_EQ(parsed.arguments.port, row.port);
+        EXPECT_EQ(parsed.arguments.port ? parsed.arguments.port->Label() : "", row.port);
         EXPECT_EQ(parsed.arguments.value, row.value);
     }
 }

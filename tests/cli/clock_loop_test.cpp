@@ -3,7 +3,7 @@
 #include "cli/clock_loop.h"
 #include "platform/clock_sync.h"
 #include "platform/local_time.h"
-#include "serial/drv232.h"
+#include "serial/link.h"
 #include "tests/support/displays.h"
 #include "tests/support/dst_walks.h"
 #include "tests/support/temp_dir.h"
@@ -20,11 +20,12 @@ struct ClockRun {
     ScopedEnv portDir{"QMX_PORT_DIR", ports.path().string()};
     std::unique_ptr<sim::DisplaySim> display;
     std::vector<std::string> log; // "report: ..." and "notice: ..."
+    Drv232::Link link;
 
     explicit ClockRun(sim::Behaviour behaviour) : display(StartDisplay(ports.path(), 5, behaviour, "0000"))
     {
-        Drv232::NewReplyBuffer();
-        EXPECT_TRUE(Drv232::OpenPort(5));
+        link.NewReplyBuffer();
+        EXPECT_TRUE(link.Open(platform::PortName::Com(5)));
     }
 
     // Runs the clock for moments 0 .. moments-1; *step is the moment now.
@@ -40,10 +41,9 @@ struct ClockRun {
             [&](const std::string &line) { log.push_back("report: " + line); },
             [&](const std::string &line) { log.push_back("notice: " + line); },
         };
-        const bool allSent = qmxctl::RunClock(a, 5, hooks);
+        const bool allSent = qmxctl::RunClock(a, link, platform::PortName::Com(5), hooks);
         platform::SetClockSource({});
-        platform::SetClockSyncSource({});
-        Drv232::ClosePort();
+        link.Close();
         return allSent;
     }
 
@@ -116,12 +116,12 @@ TEST(QmxctlClock, SendsOncePerChangeOfWhatTheDisplayShowsAndLogsOnlyChanges)
             const int s = 5 * 60 + row.seconds[now];
             return platform::LocalTime{9, s / 60, s % 60, 0};
         });
-        platform::SetClockSyncSource([&] {
+        run.link.ClockSyncSource = [&] {
             const char state = row.sync[now];
             return state == 'S' ? ClockSync::Synchronised
                    : state == 'U' ? ClockSync::Unsynchronised
                                   : ClockSync::Unknown;
-        });
+        };
         const auto answerAgain = [&] {
             if (now == row.silentUntil)
                 run.display->setBehaviour(sim::Behaviour::Normal);
@@ -142,7 +142,7 @@ TEST(QmxctlClock, FollowsLocalTimeAcrossBothDaylightSavingChanges)
         ClockRun run(sim::Behaviour::Normal);
         int step = 0;
         SetClockToWalk(walk, &step);
-        platform::SetClockSyncSource([] { return platform::ClockSync::Synchronised; });
+        run.link.ClockSyncSource = [] { return platform::ClockSync::Synchronised; };
         const auto mode = walk.hoursMinutes ? qmxctl::ClockMode::HoursMinutes : qmxctl::ClockMode::MinutesSeconds;
         EXPECT_TRUE(run.Run(Clock(mode), &step, walk.seconds));
         EXPECT_EQ(run.Sent(walk.sent.size()), walk.sent);

@@ -22,16 +22,10 @@ class LinkContract : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Drv232::ClosePort();
-        Drv232::LineMode = 1;
+        Drv232::DefaultLink() = Drv232::Link();
         Drv232::NewReplyBuffer();
     }
-    void TearDown() override
-    {
-        Drv232::ClosePort();
-        Drv232::DisposeReplyBuffer();
-        Drv232::LineMode = 1;
-    }
+    void TearDown() override { Drv232::DefaultLink() = Drv232::Link(); }
 };
 
 struct FrameCase {
@@ -46,12 +40,12 @@ TEST_P(FrameOnTheWire, CarriesTheFirstFourCharactersPaddedWithZeros)
 {
     // Both sides of the name prefix: COM9, then \\.\COM10.
     for (std::uint8_t port : contract::PeerPorts("normal")) {
-        ASSERT_TRUE(Drv232::OpenPort(port)) << Drv232::PortName(port);
+        ASSERT_TRUE(Drv232::OpenPort(port)) << platform::PortName::Com(port).Label();
         contract::FrameLog log;
         log.skipToEnd();
         Drv232::DisplayText = GetParam().text;
         EXPECT_TRUE(GetParam().whole ? Drv232::ExchangeWhole() : Drv232::ExchangeValue());
-        EXPECT_EQ(log.nextFrame(port), Hex(GetParam().wire)) << Drv232::PortName(port);
+        EXPECT_EQ(log.nextFrame(port), Hex(GetParam().wire)) << platform::PortName::Com(port).Label();
         EXPECT_EQ(Drv232::DisplayText, GetParam().text) << "an exchange only reads the text";
     }
 }
@@ -145,7 +139,7 @@ TEST_F(LinkContract, PortTakenByAnotherOpenFails)
     if (contract::UnderWine())
         GTEST_SKIP() << "Wine opens a comm port a second time although it was opened with no sharing";
     const std::uint8_t port = PeerPort("normal");
-    platform::SerialDevice *other = platform::OpenSerialDevice(Drv232::PortName(port));
+    platform::SerialDevice *other = platform::OpenSerialDevice(platform::PortName::Com(port).DeviceName());
     ASSERT_NE(other, nullptr);
     EXPECT_FALSE(Drv232::OpenPort(port));
     EXPECT_EQ(Drv232::PortHandle, nullptr);
@@ -210,7 +204,7 @@ TEST_F(LinkContract, FailuresAreToldByTheirKind)
         {"a plain file under the name", PeerPort("plain"), FailureKind::NotAPort},
         {"a port another open holds", held, FailureKind::InUse},
     };
-    platform::SerialDevice *holder = platform::OpenSerialDevice(Drv232::PortName(held));
+    platform::SerialDevice *holder = platform::OpenSerialDevice(platform::PortName::Com(held).DeviceName());
     ASSERT_NE(holder, nullptr);
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);

@@ -91,9 +91,8 @@ if [ -n "${QMX_PEERS_VIA:-}" ]; then
     for n in ${peers[$behaviour]}; do
       port=$((base + n))
       listening "$port" && { echo "with_peers.sh: 127.0.0.1:$port is taken" >&2; exit 1; }
-      if [ "$QMX_PEERS_VIA" = rfc2217 ]; then accepter="telnet(rfc2217),tcp(nodelay)"; else accepter="tcp(nodelay)"; fi
-      printf 'connection: &com%s\n    accepter: %s,127.0.0.1,%s\n    connector: serialdev,%s,9600n81,local\n    options:\n      chardelay: false\n' \
-        "$n" "$accepter" "$port" "$(readlink "$work/ports/COM$n")" >>"$config"
+      "$(dirname "$0")/../support/ser2net_config" "com$n" "$QMX_PEERS_VIA" "$port" \
+        "$(readlink "$work/ports/COM$n")" >>"$config"
       served+=("$n:$port")
     done
   done

@@ -22,13 +22,8 @@ start_sim "$lines" 0930 COM4
 listening() { grep -q " 0100007F:$(printf %04X "$1") [0-9A-F:]* 0A " /proc/net/tcp; }
 port=$((20000 + RANDOM % 30000))
 while listening "$port"; do port=$((port + 1)); done
-cat >"$E2E_TMP/ser2net.yaml" <<YAML
-connection: &display
-    accepter: telnet(rfc2217),tcp(nodelay),127.0.0.1,$port
-    connector: serialdev,$(readlink "$lines/COM4"),9600n81,local
-    options:
-      chardelay: false
-YAML
+"$(dirname "$0")/../support/ser2net_config" display rfc2217 "$port" "$(readlink "$lines/COM4")" \
+  >"$E2E_TMP/ser2net.yaml"
 ser2net -n -u -P "$E2E_TMP/ser2net.pid" -c "$E2E_TMP/ser2net.yaml" >"$E2E_TMP/ser2net.log" 2>&1 </dev/null &
 server=$!
 E2E_PIDS+=("$server")

@@ -7,8 +7,6 @@
 
 namespace {
 
-std::string U(const char *s) { return s; }
-
 using testsupport::Raw;
 
 TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses) {
@@ -51,7 +49,7 @@ TEST_P(FailedSave, WarnsAndStillCloses) {
     std::string text;
     AnswerNextMessageBox(&text);
     form->BitBtn6->Click();
-    EXPECT_EQ(text, U("Chyba při ukládání parametrů"));
+    EXPECT_EQ(text, "Chyba při ukládání parametrů");
     EXPECT_FALSE(Widget(*form)->isVisible());
     EXPECT_EQ(testsupport::ReadAll(work / "ro" / "Parametry.par"), old);
 }

@@ -8,8 +8,6 @@
 
 namespace {
 
-std::string U(const char *s) { return s; }
-
 class RunTest : public MainWindowTest {
 protected:
     sim::DisplaySim *display = nullptr;
@@ -25,7 +23,7 @@ protected:
     void ExpectRunning(bool running, int interval = 0, const char *stoppedCaption = "Start") {
         EXPECT_EQ(form->Running, running);
         EXPECT_EQ(form->Timer2->Enabled(), running);
-        EXPECT_EQ(form->BitBtn11->Caption(), running ? U("Stop") : U(stoppedCaption));
+        EXPECT_EQ(form->BitBtn11->Caption(), running ? std::string("Stop") : std::string(stoppedCaption));
         EXPECT_EQ(form->BitBtn12->Visible(), !running);
         EXPECT_EQ(form->RadioGroup1->Enabled(), !running);
         EXPECT_EQ(form->BitBtn6->Enabled(), !running);
@@ -45,14 +43,14 @@ class OwnTimeWrite : public RunTest, public ::testing::WithParamInterface<OwnTim
 
 TEST_P(OwnTimeWrite, ComposesTheTwoPairsAndSendsFour) {
     StartWith(0);
-    form->Edit2->SetText(U(GetParam().left));
-    form->Edit3->SetText(U(GetParam().right));
+    form->Edit2->SetText(GetParam().left);
+    form->Edit3->SetText(GetParam().right);
     form->BitBtn11->Click();
     EXPECT_EQ(Drv232::DisplayText, GetParam().text);
     EXPECT_EQ(Sent(1), std::vector<std::string>{GetParam().wire});
-    EXPECT_EQ(Panel(0), U("Vlastní čas [hod:min]"));
-    EXPECT_EQ(Panel(1), U(GetParam().text.substr(0, 4).c_str())) << "a text ends at its first zero byte";
-    EXPECT_EQ(form->Edit2->Text(), U(GetParam().left)) << "the boxes keep what was typed";
+    EXPECT_EQ(Panel(0), "Vlastní čas [hod:min]");
+    EXPECT_EQ(Panel(1), std::string(GetParam().text.substr(0, 4).c_str())) << "a text ends at its first zero byte";
+    EXPECT_EQ(form->Edit2->Text(), GetParam().left) << "the boxes keep what was typed";
     ExpectRunning(false, 0, "Zápis");
 }
 
@@ -135,7 +133,7 @@ TEST_F(RunTest, StopSendsNothingAndAnUpCountRestartsFromZero) {
     SetClock(10, 0, 10);
     form->BitBtn11->Click();
     ExpectRunning(true, 99);
-    EXPECT_EQ(Panel(0), U("Stopky nahoru [min:sec]"));
+    EXPECT_EQ(Panel(0), "Stopky nahoru [min:sec]");
     SetClock(10, 0, 11);
     Tick();
     SetClock(10, 0, 12);
@@ -190,7 +188,7 @@ TEST_F(RunTest, HoursMinutesCountAtTheSecondBeforeTheStart) {
     Tick();
     EXPECT_EQ(Sent(3), (std::vector<std::string>{"44 30 30 30 30 0D 0A", "44 30 30 30 31 0D 0A",
                                                  "44 30 30 30 30 0D 0A"}));
-    EXPECT_EQ(Panel(0), U("Stopky nahoru [hod:min]")) << "counting leaves panel 0";
+    EXPECT_EQ(Panel(0), "Stopky nahoru [hod:min]") << "counting leaves panel 0";
 }
 
 struct DownCount {
@@ -203,12 +201,12 @@ class DownCounting : public RunTest, public ::testing::WithParamInterface<DownCo
 
 TEST_P(DownCounting, StartsFromTheTypedTextsAndBorrowsAboveSixty) {
     StartWith(GetParam().function);
-    form->Edit2->SetText(U(GetParam().left));
-    form->Edit3->SetText(U(GetParam().right));
+    form->Edit2->SetText(GetParam().left);
+    form->Edit3->SetText(GetParam().right);
     SetClock(8, 0, 30);
     form->BitBtn11->Click();
     ExpectRunning(true, GetParam().function == 5 ? 1111 : 99);
-    EXPECT_EQ(Panel(0), GetParam().function == 5 ? U("Stopky DOWN [hod:min]") : U("Stopky DOWN [min:sec]"));
+    EXPECT_EQ(Panel(0), GetParam().function == 5 ? std::string("Stopky DOWN [hod:min]") : "Stopky DOWN [min:sec]");
     for (std::size_t i = 1; i < GetParam().wire.size(); ++i) {
         // Hours:minutes count at second 29 each minute, minutes:seconds at each new second.
         SetClock(8, static_cast<int>(i), GetParam().function == 5 ? 29 : static_cast<int>(30 + i));
@@ -264,7 +262,7 @@ TEST_F(RunTest, BadNumberForACountDownShowsTheErrorAndStartsNothing) {
     std::string text;
     AnswerNextMessageBox(&text);
     form->BitBtn11->Click();
-    EXPECT_EQ(text, U("Chybný formát čísla"));
+    EXPECT_EQ(text, "Chybný formát čísla");
     EXPECT_TRUE(Sent(0).empty());
     ExpectRunning(false);
 }
@@ -284,11 +282,11 @@ TEST_F(RunTest, FailedFirstSendStillStartsAndFunctionTwoFlickers) {
     display->setBehaviour(sim::Behaviour::Silent);
     SetClock(14, 5, 9);
     form->BitBtn11->Click();
-    EXPECT_EQ(Panel(0), U("Chyba při odesílání dat"));
+    EXPECT_EQ(Panel(0), "Chyba při odesílání dat");
     ExpectRunning(true, 99);
     SetClock(14, 5, 10);
     Tick();
-    EXPECT_EQ(Panel(0), U("Chyba při odesílání dat"));
+    EXPECT_EQ(Panel(0), "Chyba při odesílání dat");
     Tick();
     EXPECT_EQ(Panel(0), "14 : 05 : 10");
 }
@@ -299,7 +297,7 @@ TEST_F(RunTest, FailedCountDownStartKeepsTheFailureText) {
     form->Edit2->SetText("10");
     form->Edit3->SetText("00");
     form->BitBtn11->Click();
-    EXPECT_EQ(Panel(0), U("Chyba při odesílání dat"));
+    EXPECT_EQ(Panel(0), "Chyba při odesílání dat");
     ExpectRunning(true, 1111);
 }
 

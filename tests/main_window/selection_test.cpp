@@ -6,8 +6,6 @@
 
 namespace {
 
-std::string U(const char *s) { return s; }
-
 struct Selection {
     int index;
     const char *label8, *label9, *status, *button, *title;
@@ -26,11 +24,11 @@ TEST_P(SelectingAFunction, SetsItsCaptionsAndStoresTheIndex) {
     ClearWire();
     form->RadioGroup1->SetItemIndex(s.index);
     EXPECT_EQ(Drv232::ParameterRecord.Function, s.index);
-    EXPECT_EQ(form->Label8->Caption(), U(s.label8));
-    EXPECT_EQ(form->Label9->Caption(), U(s.label9));
-    EXPECT_EQ(Panel(0), U(s.status));
-    EXPECT_EQ(form->BitBtn11->Caption(), U(s.button));
-    EXPECT_EQ(form->Label10->Caption(), U(s.title));
+    EXPECT_EQ(form->Label8->Caption(), s.label8);
+    EXPECT_EQ(form->Label9->Caption(), s.label9);
+    EXPECT_EQ(Panel(0), s.status);
+    EXPECT_EQ(form->BitBtn11->Caption(), s.button);
+    EXPECT_EQ(form->Label10->Caption(), s.title);
     EXPECT_EQ(form->Edit2->Text(), s.resetsBoxes ? "00" : "12");
     EXPECT_EQ(form->Edit3->Text(), s.resetsBoxes ? "00" : "34");
     EXPECT_TRUE(WireLog().empty()) << "choosing sends nothing";
@@ -50,9 +48,9 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MainWindowTest, ItemTextOfFunctionTwoHasTwoBlanksItsStatusOne) {
     AddDisplay(2);
     Start();
-    EXPECT_EQ(form->RadioGroup1->Items().at(2), U("Skutečný čas  [min:sec]"));
+    EXPECT_EQ(form->RadioGroup1->Items().at(2), "Skutečný čas  [min:sec]");
     form->RadioGroup1->SetItemIndex(2);
-    EXPECT_EQ(Panel(0), U("Skutečný čas [min:sec]"));
+    EXPECT_EQ(Panel(0), "Skutečný čas [min:sec]");
 }
 
 TEST_F(MainWindowTest, CheckBoxStoresOneOrZero) {

@@ -15,7 +15,6 @@
 
 namespace {
 
-std::string U(const char *s) { return s; }
 // What a control shows of the display's four bytes: up to the first zero.
 std::string Shown(const std::string &bytes) { return gui::FromCp1250(bytes.c_str()); }
 
@@ -65,10 +64,10 @@ TEST_F(ServiceTest, FixedValuesGoOutWithTheLetterDAndTheReplyShowsAlone) {
     }
     display->setBehaviour(sim::Behaviour::Silent);
     form->Button4->Click();
-    EXPECT_EQ(Panel(0), U("Chyba při odesílání dat"));
+    EXPECT_EQ(Panel(0), "Chyba při odesílání dat");
     display->setBehaviour(sim::Behaviour::Normal);
     form->Button5->Click();
-    EXPECT_EQ(Panel(0), U("Chyba při odesílání dat")) << "a success leaves the failure text";
+    EXPECT_EQ(Panel(0), "Chyba při odesílání dat") << "a success leaves the failure text";
 }
 
 // Up stops at 999, down at 0; the number is kept in 16 bits.
@@ -98,7 +97,7 @@ TEST_F(ServiceTest, SteppingStartsFromTheDisplaysLastReply) {
                 EXPECT_EQ(Panel(0), std::string());
             } else {
                 EXPECT_EQ(Sent(0), std::vector<std::string>{});
-                EXPECT_EQ(Panel(0), U("Chybný formát čísla."));
+                EXPECT_EQ(Panel(0), "Chybný formát čísla.");
                 EXPECT_EQ(Drv232::DisplayText, c.reply);
             }
         }
@@ -116,7 +115,7 @@ TEST_F(ServiceTest, Edit1IsWrittenWithUpToTwoLeadingZerosAndReadBack) {
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
-        form->Edit1->SetText(U(c.typed));
+        form->Edit1->SetText(c.typed);
         form->BitBtn4->Click();
         EXPECT_EQ(Sent(1), std::vector<std::string>{c.wire});
     }
@@ -132,7 +131,7 @@ TEST_F(ServiceTest, Edit1IsWrittenWithUpToTwoLeadingZerosAndReadBack) {
     EXPECT_EQ(Drv232::DisplayText, "???");
 
     // Leaving Edit1 takes its text, which the file button then writes.
-    TypeAndLeave(Widget(form->Edit1), U("Ž9"), Widget(form->Button4));
+    TypeAndLeave(Widget(form->Edit1), "Ž9", Widget(form->Button4));
     EXPECT_EQ(Drv232::DisplayText, "\x8E" "9");
 }
 
@@ -144,9 +143,9 @@ TEST_F(ServiceTest, PeriodIsTakenAsTypedBeforeTheSpinEditClampsIt) {
     } cases[] = {{"5000", 5000, "3600"}, {"-5", 65531, "0"}, {"abc", 0, "abc"}, {"65535", 65535, "3600"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
-        TypeAndLeave(Widget(form->SpinEdit1), U(c.typed), Widget(form->Edit1));
+        TypeAndLeave(Widget(form->SpinEdit1), std::string(c.typed), Widget(form->Edit1));
         EXPECT_EQ(Drv232::ParameterRecord.Period, c.period);
-        EXPECT_EQ(form->SpinEdit1->Text(), U(c.shown));
+        EXPECT_EQ(form->SpinEdit1->Text(), c.shown);
     }
     // The largest period still fits the timer; a period of 0 never ticks.
     for (const auto &[period, interval] : {std::pair{65535, 65535000}, std::pair{0, 0}}) {
@@ -178,13 +177,13 @@ TEST_F(ServiceTest, AutomaticSendingReadsTheValueFileAfreshAtEveryTick) {
     std::filesystem::remove(file);
     ASSERT_TRUE(AwaitFrames(1, 3000));
     EXPECT_EQ(Sent(1), std::vector<std::string>{"44 30 37 37 00 0D 0A"}) << "the text as it stood, padded";
-    EXPECT_EQ(Panel(0), U("Chyba při čtení ze souboru!"));
+    EXPECT_EQ(Panel(0), "Chyba při čtení ze souboru!");
 
     form->BitBtn10->Click();
     EXPECT_TRUE(form->BitBtn9->Visible());
     EXPECT_FALSE(form->BitBtn10->Visible());
     EXPECT_TRUE(form->BitBtn6->Visible());
-    EXPECT_EQ(form->BitBtn6->Caption(), U("Konec "));
+    EXPECT_EQ(form->BitBtn6->Caption(), "Konec ");
     EXPECT_FALSE(AwaitFrames(1, 1500)) << "Stop ends the sending";
 }
 
@@ -206,10 +205,10 @@ TEST_F(ServiceTest, FileButtonsAreUnlockedAndLockedAndWriteAndReadTheValueFile) 
     std::filesystem::remove(work / "QMXV6614.txt");
     std::filesystem::create_directory(work / "QMXV6614.txt");
     form->BitBtn8->Click();
-    EXPECT_EQ(Panel(0), U("Chyba při čtení ze souboru!"));
+    EXPECT_EQ(Panel(0), "Chyba při čtení ze souboru!");
     EXPECT_EQ(form->Edit1->Text(), "1145") << "the text as it stands goes into Edit1";
     form->BitBtn7->Click();
-    EXPECT_EQ(Panel(0), U("Chyba při zápisu do souboru!"));
+    EXPECT_EQ(Panel(0), "Chyba při zápisu do souboru!");
 
     form->SpeedButton2->Click();
     EXPECT_FALSE(form->BitBtn7->Enabled());

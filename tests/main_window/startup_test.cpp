@@ -9,8 +9,6 @@
 
 namespace {
 
-std::string U(const char *s) { return s; }
-
 std::vector<int> PortsTried(const std::vector<std::pair<int, sim::Frame>> &log) {
     std::vector<int> ports;
     for (const auto &[port, frame] : log)
@@ -28,8 +26,8 @@ TEST_F(MainWindowTest, SearchEndsWithTheStoredPortAndFindsTheDisplayThere) {
     EXPECT_EQ(PortsTried(WireLog()), (std::vector<int>{4, 3, 1, 29, 6, 5}));
     for (const auto &[port, frame] : WireLog())
         EXPECT_EQ(sim::FrameToHex(frame.bytes), "44 3F 3F 3F 00 0D 0A") << "COM" << port;
-    EXPECT_EQ(Panel(0), U("Připojen displej na portu COM5"));
-    EXPECT_EQ(Panel(1), U("Displej: 0930"));
+    EXPECT_EQ(Panel(0), "Připojen displej na portu COM5");
+    EXPECT_EQ(Panel(1), "Displej: 0930");
     EXPECT_EQ(form->Edit2->Text(), "09");
     EXPECT_EQ(form->Edit3->Text(), "30");
     EXPECT_EQ(Drv232::DisplayText, "0930");
@@ -51,7 +49,7 @@ TEST_P(SearchStart, TriesThePortBelowFirstAndTheStartPortLast) {
     WriteSettings(GetParam().stored, 1, 0, 0);
     Start();
     EXPECT_EQ(PortsTried(WireLog()), GetParam().expectedTries);
-    EXPECT_EQ(Panel(0), U("Připojen displej na portu COM") + std::to_string(GetParam().display));
+    EXPECT_EQ(Panel(0), "Připojen displej na portu COM" + std::to_string(GetParam().display));
     EXPECT_EQ(Drv232::ParameterRecord.Port, GetParam().stored) << "the found port is not stored";
 }
 
@@ -64,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Ports, SearchStart,
 TEST_F(MainWindowTest, ReplyMMMMShowsAsDashes) {
     AddDisplay(2, sim::Behaviour::AlwaysMMMM);
     Start();
-    EXPECT_EQ(Panel(1), U("Displej: MMMM"));
+    EXPECT_EQ(Panel(1), "Displej: MMMM");
     EXPECT_EQ(Drv232::DisplayText, "----");
     EXPECT_EQ(form->Edit2->Text(), "--");
     EXPECT_EQ(form->Edit3->Text(), "--");
@@ -89,9 +87,9 @@ TEST_P(WithoutSettingsFile, TheDefaultsGoIntoTheControls) {
     EXPECT_EQ(Drv232::ParameterRecord.Function, 0);
     EXPECT_EQ(Drv232::ParameterRecord.Period, 44) << "Period follows the spin edit only on exit";
     EXPECT_EQ(Drv232::ParameterRecord.Port, 17);
-    EXPECT_EQ(Panel(0), U("Připojen displej na portu COM2")) << "search from COM3 tries COM2 first";
-    EXPECT_EQ(form->Label10->Caption(), U("Vlastní čas"));
-    EXPECT_EQ(form->BitBtn11->Caption(), U("Zápis"));
+    EXPECT_EQ(Panel(0), "Připojen displej na portu COM2") << "search from COM3 tries COM2 first";
+    EXPECT_EQ(form->Label10->Caption(), "Vlastní čas");
+    EXPECT_EQ(form->BitBtn11->Caption(), "Zápis");
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, WithoutSettingsFile, ::testing::Values(false, true),
@@ -101,23 +99,23 @@ TEST_F(MainWindowTest, StoredCountDownWithADisplayShowsTheFoundTable) {
     AddDisplay(2, sim::Behaviour::Normal, "1234");
     WriteSettings(3, 5, 5, 0);
     Start();
-    EXPECT_EQ(form->Label10->Caption(), U("Stopky DOWN"));
-    EXPECT_EQ(form->BitBtn11->Caption(), U("Start"));
-    EXPECT_EQ(form->Label8->Caption(), U("Hodiny"));
-    EXPECT_EQ(form->Label9->Caption(), U("Minuty"));
+    EXPECT_EQ(form->Label10->Caption(), "Stopky DOWN");
+    EXPECT_EQ(form->BitBtn11->Caption(), "Start");
+    EXPECT_EQ(form->Label8->Caption(), "Hodiny");
+    EXPECT_EQ(form->Label9->Caption(), "Minuty");
     EXPECT_EQ(form->Edit2->Text(), "59");
     EXPECT_EQ(form->Edit3->Text(), "59");
     EXPECT_EQ(form->SpinEdit1->Value(), 5);
-    EXPECT_EQ(Panel(0), U("Připojen displej na portu COM2"));
+    EXPECT_EQ(Panel(0), "Připojen displej na portu COM2");
 }
 
 TEST_F(MainWindowTest, StoredCountDownWithoutADisplayKeepsTheSelectionTexts) {
     WriteSettings(3, 5, 5, 0);
     Start();
-    EXPECT_EQ(form->Label10->Caption(), U("Stopky dolů"));
+    EXPECT_EQ(form->Label10->Caption(), "Stopky dolů");
     EXPECT_EQ(form->Edit2->Text(), "00");
     EXPECT_EQ(form->Edit3->Text(), "00");
-    EXPECT_EQ(Panel(0), U("Displej nebyl nalezen!"));
+    EXPECT_EQ(Panel(0), "Displej nebyl nalezen!");
     EXPECT_EQ(Panel(1), "");
     EXPECT_EQ(Drv232::DisplayText, "???");
     for (gui::TControl *control : std::initializer_list<gui::TControl *>{
@@ -141,7 +139,7 @@ TEST_P(StoredFunctionValue, IsClampedByTheRadioGroup) {
     Start();
     EXPECT_EQ(form->RadioGroup1->ItemIndex(), GetParam().item);
     EXPECT_EQ(Drv232::ParameterRecord.Function, GetParam().function);
-    EXPECT_EQ(form->Label10->Caption(), U(GetParam().title));
+    EXPECT_EQ(form->Label10->Caption(), GetParam().title);
     EXPECT_TRUE(form->CheckBox1->Checked());
     EXPECT_EQ(Drv232::ParameterRecord.WholeDisplay, 1) << "a stored 2 comes back as 1";
 }
@@ -158,13 +156,13 @@ TEST_F(MainWindowTest, ActivationRunsOnceAlsoAfterAModalBoxCloses) {
 
     std::string text;
     AnswerNextMessageBox(&text);
-    gui::ShowErrorBox(form.get(), U("Chybný formát čísla"));
+    gui::ShowErrorBox(form.get(), "Chybný formát čísla");
     Widget(*form)->activateWindow();
     QTest::qWait(100);
     Widget(*form)->hide();
     form->Show();
     QTest::qWait(100);
-    EXPECT_EQ(text, U("Chybný formát čísla"));
+    EXPECT_EQ(text, "Chybný formát čísla");
     EXPECT_EQ(display.frames().size(), 1u) << "a second activation would search again";
 }
 

@@ -11,6 +11,7 @@
 #include <thread>
 
 using namespace std::chrono;
+using namespace std::string_literals;
 
 namespace {
 
@@ -28,6 +29,27 @@ TEST_F(LinkTest, LateBytesOfAFailedReplyDoNotShiftTheNextOne) {
     display.setBehaviour(sim::Behaviour::Normal);
     ASSERT_TRUE(Drv232::ExchangeValue());
     EXPECT_EQ(Drv232::ReplyText(), "0915");
+}
+
+TEST_F(LinkTest, TwoLinksDriveTwoDisplaysEachWithItsOwnFrames) {
+    auto &five = AddDisplay(5);
+    auto &six = AddDisplay(6);
+    Drv232::Link a, b;
+    for (Drv232::Link *link : {&a, &b})
+        link->NewReplyBuffer();
+    ASSERT_TRUE(a.Open(platform::PortName::Com(5)));
+    ASSERT_TRUE(b.Open(platform::PortName::Com(6)));
+    ASSERT_TRUE(a.Exchange("0101", false));
+    ASSERT_TRUE(b.Exchange("0202", true));
+    a.DigitCells.fill('7');
+    EXPECT_FALSE(a.SendDigitFrame(1));
+    ASSERT_TRUE(b.Exchange("2", false));
+    EXPECT_EQ(a.ReplyText(), "0101");
+    EXPECT_EQ(b.ReplyText(), "2\0\0\0"s);
+    EXPECT_EQ(testsupport::TakeFrames(five, 2),
+              (std::vector<std::string>{"44 30 31 30 31 0D 0A", "01 31 02 37 37 37 37 37 0D 0A"}));
+    EXPECT_EQ(testsupport::TakeFrames(six, 2),
+              (std::vector<std::string>{"43 30 32 30 32 0D 0A", "44 32 00 00 00 0D 0A"}));
 }
 
 TEST_F(LinkTest, ExchangesWithoutAnOpenPortFail) {

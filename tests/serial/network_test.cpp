@@ -110,18 +110,19 @@ TEST(NetworkTalk, EndsTheNegotiationAndTheExchangeAtTheirLimits)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
         TalkingServer server(row.greeting, row.talk);
-        Drv232::NewReplyBuffer();
-        const bool opened = Drv232::OpenNamedPort(server.url());
+        Drv232::Link link;
+        link.NewReplyBuffer();
+        const bool opened = link.Open(*platform::PortName::Parse(server.url()));
         EXPECT_EQ(opened, row.opens) << platform::LastFailure().text;
         if (opened) {
-            Drv232::DisplayText = "???";
-            EXPECT_FALSE(Drv232::ExchangeValue());
+            link.DisplayText = "???";
+            EXPECT_FALSE(link.ExchangeValue());
         } else {
             EXPECT_EQ(platform::LastFailure().kind, FailureKind::NotAPort) << platform::LastFailure().text;
         }
         // Ended by its limit, while the talk went on.
         const auto done = std::chrono::steady_clock::now();
-        Drv232::ClosePort();
+        link.Close();
         EXPECT_LT(done, server.talkUntil());
     }
 }
@@ -214,7 +215,7 @@ protected:
         LinkTest::TearDown();
     }
     // COMn as a file in the ports folder whose first line is text.
-    void Map(int n, const std::string &text) { std::ofstream(ports.file("COM" + std::to_string(n))) << text << "\n"; }
+    void Map(unsigned n, const std::string &text) { std::ofstream(ports.file(platform::PortName::Com(n).Label())) << text << "\n"; }
 
     TempDir lines; // where the served displays' ptys are linked
     std::vector<std::unique_ptr<sim::DisplaySim>> served;

@@ -13,8 +13,9 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
-#include <sstream>
 #include <fstream>
+#include <sstream>
+#include <string>
 #include <thread>
 
 namespace testsupport {
@@ -65,15 +66,25 @@ bool Listening(int port)
 DeviceServer::DeviceServer(const std::filesystem::path &folder, std::vector<Line> lines)
     : folder_(folder), lines_(std::move(lines))
 {
-    std::ofstream config(folder_ / "ser2net.yaml");
+    std::vector<std::string> args{QMX_SER2NET_CONFIG};
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         ports_.push_back(FreePort());
-        config << "connection: &line" << i << "\n"
-               << "    accepter: " << (lines_[i].rfc2217 ? "telnet(rfc2217),tcp(nodelay)," : "tcp(nodelay),")
-               << "127.0.0.1," << ports_[i] << "\n"
-               << "    connector: serialdev," << lines_[i].device << ",9600n81,local\n"
-               << "    options:\n      chardelay: false\n";
+        for (std::string arg : {"line" + std::to_string(i), std::string(lines_[i].rfc2217 ? "rfc2217" : "socket"),
+                                std::to_string(ports_[i]), lines_[i].device})
+            args.push_back(std::move(arg));
     }
+    std::vector<char *> argv;
+    for (std::string &arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const std::string config = (folder_ / "ser2net.yaml").string();
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        ::dup2(::open(config.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::waitpid(writer, nullptr, 0);
 }
 
 DeviceServer::~DeviceServer() { stop(); }

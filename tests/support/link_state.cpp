@@ -6,18 +6,7 @@
 namespace testsupport {
 
 void ResetLinkState() {
-    Drv232::ClosePort();
-    Drv232::DisposeReplyBuffer();
-    Drv232::LineMode = 1;
-    Drv232::DisplayText.clear();
-    Drv232::ParameterRecord = {};
-    Drv232::DigitCells = {};
-    Drv232::PointFlags = {};
-    Drv232::ModuleAddress = 0;
-    Drv232::ClockHours.clear();
-    Drv232::ClockMinutes.clear();
-    Drv232::ClockSeconds.clear();
-    Drv232::ClockSecond = 0;
+    Drv232::DefaultLink() = Drv232::Link();
     platform::SetClockSource({});
 }
 

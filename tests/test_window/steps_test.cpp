@@ -20,8 +20,6 @@ namespace {
 using gui::qt::Timer;
 using gui::qt::Widget;
 
-std::string U(const char *s) { return s; }
-
 class TestWindowSteps : public ::testing::Test {
 protected:
     testsupport::TempDir ports;
@@ -64,16 +62,16 @@ protected:
 };
 
 TEST_F(TestWindowSteps, ActivationSetsTheTestStateAfresh) {
-    TestPeriod = 7;
-    TestMode = 2;
-    TestCharacter = 99;
-    Open();
-    EXPECT_EQ(TestPeriod, 0.5f);
-    EXPECT_EQ(TestMode, 0);
-    EXPECT_EQ(TestCharacter, 31);
+    form->TestPeriod = 7;
+    form->TestMode = 2;
+    form->TestCharacter = 99;
+    form->FormActivate(form.get());
+    EXPECT_EQ(form->TestPeriod, 0.5f);
+    EXPECT_EQ(form->TestMode, 0);
+    EXPECT_EQ(form->TestCharacter, 31);
     EXPECT_EQ(form->Edit1->Text(), "0.5");
     EXPECT_EQ(form->Edit2->Text(), "31");
-    EXPECT_EQ(form->Label14->Caption(), U("Adresa modulu: 0"));
+    EXPECT_EQ(form->Label14->Caption(), "Adresa modulu: 0");
     EXPECT_FALSE(form->Panel1->Visible());
     EXPECT_FALSE(form->Timer1->Enabled());
 }
@@ -95,24 +93,24 @@ TEST_F(TestWindowSteps, CharacterTestSendsOneCodeInAllFivePlacesAndStepsOn) {
     for (const auto &step : steps) {
         SCOPED_TRACE(step.wire);
         if (step.typed)
-            form->Edit2->SetText(U(step.typed));
+            form->Edit2->SetText(step.typed);
         std::string box;
         if (step.box)
             testsupport::AnswerNextMessageBox(&box);
         form->Button1->Click();
-        EXPECT_EQ(box, step.box ? U("Chybný formát čísla") : std::string());
+        EXPECT_EQ(box, step.box ? std::string("Chybný formát čísla") : std::string());
         EXPECT_EQ(Sent(1), std::vector<std::string>{step.wire});
         if (step.info) {
-            EXPECT_EQ(form->Label3->Caption(), U(step.info));
+            EXPECT_EQ(form->Label3->Caption(), step.info);
         }
-        EXPECT_EQ(form->Edit2->Text(), U(step.next));
-        EXPECT_EQ(TestMode, 1);
+        EXPECT_EQ(form->Edit2->Text(), step.next);
+        EXPECT_EQ(form->TestMode, 1);
     }
 }
 
 TEST_F(TestWindowSteps, CounterCountsFiveDecimalDigitsShownAndSent) {
     form->Button2->Click();
-    EXPECT_EQ(form->Label3->Caption(), U("Probíhá test čítače. Pro ukončení stiskni tlačítko Zpět."));
+    EXPECT_EQ(form->Label3->Caption(), "Probíhá test čítače. Pro ukončení stiskni tlačítko Zpět.");
     EXPECT_TRUE(form->Panel1->Visible());
     EXPECT_EQ(form->Timer1->Interval(), 500);
     EXPECT_TRUE(form->Timer1->Enabled());
@@ -140,7 +138,7 @@ TEST_F(TestWindowSteps, CounterCountsFiveDecimalDigitsShownAndSent) {
     EXPECT_EQ(Digits(), "00000");
 
     form->Button5->Click();
-    EXPECT_EQ(form->Label3->Caption(), U("Konec testu"));
+    EXPECT_EQ(form->Label3->Caption(), "Konec testu");
     EXPECT_FALSE(form->Timer1->Enabled());
     EXPECT_FALSE(form->Panel1->Visible());
     EXPECT_TRUE(Widget(*form)->isVisible());
@@ -152,7 +150,7 @@ TEST_F(TestWindowSteps, CounterCountsFiveDecimalDigitsShownAndSent) {
 TEST_F(TestWindowSteps, DecimalPointTestMovesALitPointRightwardsFromWhereItIs) {
     form->Button3->SetVisible(true);
     form->Button3->Click();
-    EXPECT_EQ(form->Label3->Caption(), U("Probíhá test desetinných teček. Pro ukončení stiskni tlačítko Zpět."));
+    EXPECT_EQ(form->Label3->Caption(), "Probíhá test desetinných teček. Pro ukončení stiskni tlačítko Zpět.");
     EXPECT_EQ(Digits(), ".....");
     Tick();
     EXPECT_EQ(Sent(1), std::vector<std::string>{"01 30 02 00 00 00 00 00 0D 0A"})
@@ -195,12 +193,12 @@ TEST_F(TestWindowSteps, PeriodFollowsTheRegionalSeparatorAndOnlySoundIntervalsTi
         SCOPED_TRACE(c.typed);
         QLocale::setDefault(QLocale(c.language));
         Open();
-        EXPECT_EQ(form->Edit1->Text(), U(c.shown));
+        EXPECT_EQ(form->Edit1->Text(), c.shown);
         std::string box;
         if (c.box)
             testsupport::AnswerNextMessageBox(&box);
-        TypeAndLeave(form->Edit1, U(c.typed));
-        EXPECT_EQ(box, c.box ? U("Chybná perioda") : std::string());
+        TypeAndLeave(form->Edit1, c.typed);
+        EXPECT_EQ(box, c.box ? std::string("Chybná perioda") : std::string());
         form->Button2->Click();
         EXPECT_EQ(form->Timer1->Interval(), c.interval);
         EXPECT_EQ(Timer(form->Timer1)->isActive(), c.interval > 0);
@@ -218,10 +216,10 @@ TEST_F(TestWindowSteps, PeriodZeroSendsNothing) {
 TEST_F(TestWindowSteps, FrameThatCannotLeaveIsReported) {
     Drv232::ClosePort();
     form->Button1->Click();
-    EXPECT_EQ(form->Label3->Caption(), U("Chyba při posílání dat."));
+    EXPECT_EQ(form->Label3->Caption(), "Chyba při posílání dat.");
     form->Button2->Click();
     Tick();
-    EXPECT_EQ(form->Label3->Caption(), U("Chyba při posílání dat."));
+    EXPECT_EQ(form->Label3->Caption(), "Chyba při posílání dat.");
     EXPECT_EQ(Digits(), "00001") << "the counter has advanced all the same";
 }
 
