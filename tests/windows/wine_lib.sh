@@ -3,6 +3,10 @@
 # folder, and the window read and clicked from outside.
 # Needs SIM, APP and READER set (absolute paths) and WINEPREFIX.
 : "${WINEPREFIX:?}"
+# Wine passes command lines and output in the Unix locale's encoding: the
+# Czech titles and texts the tests look for need UTF-8, whatever the session
+# set (ssh and minimal containers set none).
+export LC_ALL=C.UTF-8
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/qmx-win-e2e.XXXXXX")
 pids=()
 finish() {
@@ -16,7 +20,7 @@ fail() { echo "FAIL: $*" >&2; [ -f "$tmp/sim.log" ] && sed 's/^/  sim: /' "$tmp/
 hex_of() { od -An -v -tx1 "$1" | tr -s ' \n' '  ' | sed 's/^ //; s/ $//' | tr a-f A-F; }
 wait_until() { # SECONDS WHAT COMMAND...
   local until=$((SECONDS + $1)) what=$2; shift 2
-  until "$@"; do ((SECONDS < until)) || fail "no $what within the time"; sleep 0.2; done
+  until "$@"; do ((SECONDS < until)) || fail "no $what within the time${SEEN:+; seen: $(eval "$SEEN")}"; sleep 0.2; done
 }
 readonly MAIN_TITLE="Zobrazovací zařízení QMX8350T"
 readonly TEST_TITLE="Testování zobrazovače Varn6604"
@@ -24,6 +28,7 @@ readonly TEST_TITLE="Testování zobrazovače Varn6604"
 # the window of that class ("#32770": a message box), into $tmp/window.json.
 read_window() { wine "$READER" "$1" "${2:-qmx8350t.TForm}" >"$tmp/window.json" 2>/dev/null; }
 panels_say() { grep -qF "\"panels\":[\"$1\",\"$2\"]" "$tmp/window.json"; }
+panels_seen() { sed -n 's/.*"panels":\(\[[^]]*\]\).*/\1/p' "$tmp/window.json" 2>/dev/null | head -1 | grep . || echo "no status bar"; }
 # click TITLE TEXT [CLASS]: a click in the middle of the shown control of that text.
 click() {
   read_window "$1" "${3:-}" || fail "no window '$1'"
@@ -42,10 +47,11 @@ type_into() {
   read -r x y w h <<<"$rect" || fail "no edit box $2 in '$1'"
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1 sleep 0.2 key End shift+Home type "$3"
 }
-# An X server of our own, no window manager: Wine then must not wait for one.
+# An X server of our own (SCREEN pixels, 1024x768 unless set), no window
+# manager: Wine then must not wait for one.
 start_x() {
   exec {fd}<> <(:)
-  Xvfb -displayfd "$fd" -screen 0 1024x768x24 -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
+  Xvfb -displayfd "$fd" -screen 0 "${SCREEN:-1024x768}x24" -nolisten tcp >"$tmp/xvfb.log" 2>&1 &
   pids+=($!)
   read -r -t 10 -u "$fd" display || fail "Xvfb did not start"
   export DISPLAY=:$display
@@ -72,5 +78,5 @@ start_app() {
   APP_PID=$!
   pids+=($APP_PID)
   wait_until 30 "search on COM3" grep -qF 'COM3 <- 44 3F 3F 3F 00 0D 0A' "$tmp/sim.log"
-  wait_until 10 "status text" eval 'read_window "$MAIN_TITLE" && panels_say "Připojen displej na portu COM3" "Displej: 0930"'
+  SEEN=panels_seen wait_until 10 "status text" eval 'read_window "$MAIN_TITLE" && panels_say "Připojen displej na portu COM3" "Displej: 0930"'
 }
