@@ -19,7 +19,7 @@ class FormPeer;
 
 class Peer {
 public:
-    Peer(FormPeer &window, const ControlLayout &row) : window(window), kind(row.kind) {}
+    Peer(FormPeer &owner, const ControlLayout &row) : window(owner), kind(row.kind) {}
     ~Peer();
     FormPeer &window;
     ControlKind kind;
