@@ -33,16 +33,16 @@ uninstall() { wine "$(dirname "$program")/uninstall.exe" /S "_?=C:\\users\\$user
 
 # With the program running, nothing is removed and the silent run fails.
 APP=$program
-start_x
-start_sim 0930
-start_app "$work"
+start_wine_x
+start_wine_sim 0930
+start_wine_app "$work"
 status=0
 uninstall || status=$?
 [ "$status" != 0 ] || fail "the uninstall with the program running reported success"
 [ -f "$program" ] || fail "the uninstall with the program running took the program"
 wine reg query "$key" >/dev/null 2>&1 || fail "the uninstall with the program running took the entry"
 click "$MAIN_TITLE" "Konec "
-wait_until 10 "end of the program" eval '! kill -0 '"$APP_PID"' 2>/dev/null'
+wait_app_exit 10
 
 uninstall || fail "the silent uninstall exited with $?"
 wineserver --wait 2>/dev/null || true
