@@ -65,6 +65,16 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
+// The push button that has the keyboard focus is the window's default
+// button, so that Enter presses it, however the focus came there (the dialog
+// keys do this only for the focus they move themselves).
+LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_SETFOCUS || message == WM_KILLFOCUS)
+        SendMessageW(hwnd, BM_SETSTYLE, message == WM_SETFOCUS ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
 // A panel and a radio group's box pass their children's notifications on to
 // the window, which handles every control's.
 LRESULT CALLBACK holderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
@@ -102,9 +112,19 @@ std::wstring resourceName(const std::string &path)
     return name;
 }
 
-// The 32 x 16 glyph: its olive background (the bottom-left pixel's colour)
+// The glyph drawn for the window's scale: the 16 px picture, or the one
+// drawn at 1.5 or 2 times its size (":/glyphs/read.bmp", "read@1.5x.bmp",
+// "read@2x.bmp").
+std::string glyphForScale(const std::string &path, double scale)
+{
+    const char *suffix = scale >= 1.75 ? "@2x" : scale >= 1.25 ? "@1.5x" : "";
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string::npos ? path : path.substr(0, dot) + suffix + path.substr(dot);
+}
+
+// The glyph strip: its olive background (the bottom-left pixel's colour)
 // shows the button face; left half normal, right half disabled.
-HIMAGELIST loadGlyphs(const std::string &path, int side)
+HIMAGELIST loadGlyphs(const std::string &path)
 {
     HBITMAP strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), resourceName(path).c_str(),
                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
@@ -120,34 +140,45 @@ HIMAGELIST loadGlyphs(const std::string &path, int side)
     HIMAGELIST list = ImageList_Create(info.bmHeight, info.bmHeight, ILC_COLOR24 | ILC_MASK, 2, 0);
     ImageList_AddMasked(list, strip, key);
     DeleteObject(strip);
-    (void)side;
     return list;
 }
 
-void setGlyph(Peer &peer, const std::string &path)
+} // namespace
+
+void SetGlyph(Peer &peer)
 {
-    peer.glyphs = loadGlyphs(path, 16);
-    if (!peer.glyphs)
+    HIMAGELIST glyphs = loadGlyphs(glyphForScale(peer.glyph, peer.window.scale));
+    if (!glyphs)
         return;
+    HIMAGELIST previous = peer.glyphs;
     if (peer.kind == ControlKind::SpeedButton) {
-        peer.bitmap = nullptr;
-        HICON icon = ImageList_GetIcon(peer.glyphs, 0, ILD_NORMAL);
-        SendMessageW(peer.hwnd, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
-        return;
+        peer.glyphs = glyphs;
+        HICON icon = ImageList_GetIcon(glyphs, 0, ILD_NORMAL);
+        if (auto old = reinterpret_cast<HICON>(
+                SendMessageW(peer.hwnd, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon))))
+            DestroyIcon(old);
+    } else {
+        // Per state: normal, hot, pressed, disabled, default, stylus hot.
+        int side = 0;
+        ImageList_GetIconSize(glyphs, &side, &side);
+        HIMAGELIST states = ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 6, 0);
+        const int faces[6] = {0, 0, 0, 1, 0, 0};
+        for (int face : faces) {
+            HICON icon = ImageList_GetIcon(glyphs, face, ILD_NORMAL);
+            ImageList_AddIcon(states, icon);
+            DestroyIcon(icon);
+        }
+        ImageList_Destroy(glyphs);
+        peer.glyphs = states;
+        const int margin = peer.window.Scaled(2);
+        BUTTON_IMAGELIST images{states, {margin, 0, margin, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+        SendMessageW(peer.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
     }
-    // Per state: normal, hot, pressed, disabled, default, stylus hot.
-    HIMAGELIST states = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 6, 0);
-    const int faces[6] = {0, 0, 0, 1, 0, 0};
-    for (int face : faces) {
-        HICON icon = ImageList_GetIcon(peer.glyphs, face, ILD_NORMAL);
-        ImageList_AddIcon(states, icon);
-        DestroyIcon(icon);
-    }
-    ImageList_Destroy(peer.glyphs);
-    peer.glyphs = states;
-    BUTTON_IMAGELIST images{states, {2, 0, 2, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-    SendMessageW(peer.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    if (previous)
+        ImageList_Destroy(previous);
 }
+
+namespace {
 
 void makeRadioItems(Peer &peer, const ControlLayout &row, int tabStop)
 {
@@ -259,6 +290,10 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
                  window.Scaled(row.top), window.Scaled(row.width), window.Scaled(row.height), SWP_NOACTIVATE);
 
     switch (row.kind) {
+    case ControlKind::Button:
+    case ControlKind::BitBtn:
+        SetWindowSubclass(hwnd, buttonProc, 1, 0);
+        break;
     case ControlKind::Edit:
         SetWindowSubclass(hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(peer.get()));
         break;
@@ -288,8 +323,10 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
     default:
         break;
     }
-    if (!row.glyph.empty() && (row.kind == ControlKind::BitBtn || row.kind == ControlKind::SpeedButton))
-        setGlyph(*peer, row.glyph);
+    if (!row.glyph.empty() && (row.kind == ControlKind::BitBtn || row.kind == ControlKind::SpeedButton)) {
+        peer->glyph = row.glyph;
+        SetGlyph(*peer);
+    }
 
     std::unique_ptr<TControl> control;
     switch (row.kind) {

@@ -37,8 +37,6 @@ Peer::~Peer()
         DeleteObject(font);
     if (glyphs)
         ImageList_Destroy(glyphs);
-    if (bitmap)
-        DeleteObject(bitmap);
 }
 
 namespace {

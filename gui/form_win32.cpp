@@ -1,6 +1,7 @@
 // TForm's window over the native Win32 windows: making, placing, showing,
 // modality, activation, the controls' notifications, message boxes.
 #include "gui/backend.h"
+#include "gui/dpi_win32.h"
 #include "gui/layout_order.h"
 #include "gui/peer_win32.h"
 #include "gui/text_win32.h"
@@ -129,6 +130,8 @@ void changeDpi(FormPeer *form, UINT dpi, const RECT &proposed)
         SetWindowPos(hwnd, nullptr, scaled(r.left), scaled(r.top), width, scaled(r.bottom - r.top),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : form->font), TRUE);
+        if (!peer->glyph.empty() && hwnd == peer->hwnd)
+            SetGlyph(*peer);
     }
     for (const auto &[hwnd, peer] : form->peers) {
         if (hwnd == peer->updown)
@@ -176,8 +179,20 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         changeDpi(form, HIWORD(wParam), *reinterpret_cast<const RECT *>(lParam));
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && !form->activated)
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            // A message box or another window takes the keyboard; the
+            // control that had it gets it back when this window is active
+            // again, as in a dialog.
+            HWND focus = GetFocus();
+            form->lastFocus = focus && IsChild(hwnd, focus) ? focus : nullptr;
+            break;
+        }
+        if (!form->activated)
             PostMessageW(hwnd, kFirstActivation, 0, 0);
+        if (form->lastFocus && !HIWORD(wParam) && IsWindow(form->lastFocus) && UsableInWindow(form->lastFocus)) {
+            SetFocus(form->lastFocus);
+            return 0;
+        }
         break;
     case kFirstActivation:
         form->FirstActivation();
@@ -262,13 +277,13 @@ std::unique_ptr<FormPeer, FormPeerDelete> MakeWindow(TForm &form, TForm *owner)
     std::unique_ptr<FormPeer, FormPeerDelete> peer(new FormPeer);
     peer->form = &form;
     peer->owner = owner ? owner->Native().hwnd : nullptr;
-    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    // An ordinary window: resizable, with every button of the title bar.
+    const DWORD style = WS_OVERLAPPEDWINDOW;
     peer->hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, Wide(layout.title).c_str(), style,
                                  CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, peer->owner, nullptr,
                                  GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(peer->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer.get()));
-    const UINT dpi = GetDpiForWindow(peer->hwnd);
-    peer->scale = dpi > 0 ? dpi / 96.0 : 1.0;
+    peer->scale = DpiOf(peer->hwnd) / 96.0;
     peer->font = MakeFontFor(*peer, nullptr);
     if (!layout.icon.empty()) {
         extern HICON LoadIconResource(const std::string &path, int size);
@@ -297,10 +312,16 @@ void TForm::SetClientSize(int width, int height)
     HWND hwnd = window_->hwnd;
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
-    const UINT dpi = GetDpiForWindow(hwnd);
     RECT rect{0, 0, window_->Scaled(std::max(1, width)), window_->Scaled(std::max(1, height))};
-    AdjustWindowRectExForDpi(&rect, style, FALSE, exStyle, dpi ? dpi : 96);
-    const int outerWidth = rect.right - rect.left, outerHeight = rect.bottom - rect.top;
+    detail::AdjustForDpi(rect, style, exStyle, detail::DpiOf(hwnd));
+    int outerWidth = rect.right - rect.left, outerHeight = rect.bottom - rect.top;
+    // A layout that gives only the outer size keeps it; the client area is
+    // what this system's frame leaves of it.
+    if (layout_.clientWidth <= 0 && layout_.clientHeight <= 0 && width == layout_.outerWidth - detail::kFrameWidth
+        && height == layout_.outerHeight - detail::kFrameHeight) {
+        outerWidth = window_->Scaled(layout_.outerWidth);
+        outerHeight = window_->Scaled(layout_.outerHeight);
+    }
     int x = window_->Scaled(layout_.left), y = window_->Scaled(layout_.top);
     if (layout_.centred) {
         MONITORINFO monitor{};

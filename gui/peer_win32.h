@@ -19,7 +19,7 @@ class FormPeer;
 
 class Peer {
 public:
-    Peer(FormPeer &window, const ControlLayout &row) : window(window), kind(row.kind) {}
+    Peer(FormPeer &owner, const ControlLayout &row) : window(owner), kind(row.kind) {}
     ~Peer();
     FormPeer &window;
     ControlKind kind;
@@ -38,8 +38,8 @@ public:
     std::vector<HWND> items;
     int itemIndex = -1;
     bool checked = false;          // check box
-    HIMAGELIST glyphs = nullptr;   // glyph button: normal and disabled faces
-    HBITMAP bitmap = nullptr;      // speed button's face
+    std::string glyph;             // the glyph's resource path, if any
+    HIMAGELIST glyphs = nullptr;   // glyph button: its faces at the window's scale
 };
 
 // Ticks come from a thread that waits on a high-resolution waitable timer and
@@ -66,6 +66,7 @@ public:
     HWND hwnd = nullptr;
     HWND owner = nullptr;
     HFONT font = nullptr;
+    HWND lastFocus = nullptr;      // the control that had the keyboard focus
     double scale = 1.0;            // the monitor's dpi / 96
     std::shared_ptr<bool> live = std::make_shared<bool>(true);
     std::map<HWND, Peer *> peers;  // every native window of a control
@@ -102,6 +103,8 @@ bool PumpUntil(const std::function<bool()> &done);
 // The hidden window the timers' ticks are posted to.
 HWND TimerWindow();
 void SpinStep(Peer &peer, int delta);
+// Draws the peer's glyph at its window's scale.
+void SetGlyph(Peer &peer);
 constexpr UINT kTickMessage = WM_APP + 1;
 
 } // namespace gui::detail

@@ -40,23 +40,28 @@ bool FocusExitFilter::eventFilter(QObject *watched, QEvent *event)
 
 QIcon LoadGlyph(const QString &resource)
 {
-    QPixmap bitmap(resource);
-    if (bitmap.isNull())
-        return {};
-    // Glyph bitmaps have no alpha: their background is whatever colour the
-    // bottom-left pixel has, and shows through as the button face.
-    if (!bitmap.hasAlphaChannel()) {
-        const QImage image = bitmap.toImage();
-        bitmap.setMask(bitmap.createMaskFromColor(image.pixelColor(0, image.height() - 1),
-                                                  Qt::MaskInColor));
-    }
     QIcon icon;
-    const int side = bitmap.height();
-    if (bitmap.width() >= 2 * side) {
-        icon.addPixmap(bitmap.copy(0, 0, side, side), QIcon::Normal);
-        icon.addPixmap(bitmap.copy(side, 0, side, side), QIcon::Disabled);
-    } else {
-        icon.addPixmap(bitmap, QIcon::Normal);
+    // The picture drawn at 1, 1.5 and 2 times its size: the icon takes the
+    // one that fits the screen's scale.
+    const qsizetype dot = resource.lastIndexOf('.');
+    for (const char *suffix : {"", "@1.5x", "@2x"}) {
+        QPixmap bitmap(dot < 0 ? resource : resource.left(dot) + suffix + resource.mid(dot));
+        if (bitmap.isNull())
+            continue;
+        // Glyph bitmaps have no alpha: their background is whatever colour
+        // the bottom-left pixel has, and shows through as the button face.
+        if (!bitmap.hasAlphaChannel()) {
+            const QImage image = bitmap.toImage();
+            bitmap.setMask(bitmap.createMaskFromColor(image.pixelColor(0, image.height() - 1),
+                                                      Qt::MaskInColor));
+        }
+        const int side = bitmap.height();
+        if (bitmap.width() >= 2 * side) {
+            icon.addPixmap(bitmap.copy(0, 0, side, side), QIcon::Normal);
+            icon.addPixmap(bitmap.copy(side, 0, side, side), QIcon::Disabled);
+        } else {
+            icon.addPixmap(bitmap, QIcon::Normal);
+        }
     }
     return icon;
 }

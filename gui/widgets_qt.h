@@ -30,8 +30,10 @@ private:
 };
 
 // The icon of a glyph bitmap: a 32 x 16 bitmap holds the normal image left and
-// the disabled image right; a square bitmap is the normal image alone. A
-// resource that cannot be read gives a null icon.
+// the disabled image right; a square bitmap is the normal image alone. The
+// same picture at 1.5 and 2 times its size beside it (NAME@1.5x.bmp,
+// NAME@2x.bmp) joins the icon for screens of higher dpi. A resource that
+// cannot be read gives a null icon.
 QIcon LoadGlyph(const QString &resource);
 
 // A line edit with an up/down arrow pair at its right edge. QSpinBox would

@@ -10,6 +10,9 @@ after changing a picture:
 --sheet also renders an 8x contact sheet of all glyphs (ImageMagick's montage
 sets the labels).
 
+Each glyph is also written at 1.5 and 2 times its size (NAME@1.5x.bmp,
+NAME@2x.bmp), which the windows take on screens of 144 dpi and more.
+
 The pictures are ASCII pixel maps over the 16-colour VGA palette. '.' is the
 transparent colour, olive: the GUI masks every glyph pixel that has the colour
 of the bottom-left pixel, so no picture may use olive and every picture must
@@ -353,6 +356,18 @@ def disabled(pixels, extra_light):
     return out
 
 
+# The larger sizes drawn for screens of 144 and 192 dpi, by their file-name
+# suffix: every pixel of the picture repeated, so no colour is mixed and the
+# transparent colour stays exact.
+SCALES = {'@1.5x': 1.5, '@2x': 2}
+
+
+def scaled(rows, factor):
+    h, w = len(rows), len(rows[0])
+    return [[rows[int(y / factor)][int(x / factor)] for x in range(int(w * factor))]
+            for y in range(int(h * factor))]
+
+
 def pack_4bpp(rows):
     """Bottom-up rows of 4-bit pixels, each padded to a multiple of 4 bytes."""
     data = bytearray()
@@ -418,7 +433,8 @@ def ico_bytes(images):
 
 def qrc_text(glyph_names):
     lines = ['<!DOCTYPE RCC>', '<RCC version="1.0">', '<qresource prefix="/glyphs">']
-    lines += [f'    <file alias="{n}.bmp">glyphs/{n}.bmp</file>' for n in glyph_names]
+    lines += [f'    <file alias="{n}{s}.bmp">glyphs/{n}{s}.bmp</file>'
+              for n in glyph_names for s in ('', *SCALES)]
     lines += ['</qresource>', '<qresource prefix="/icons">',
               '    <file alias="qmx8350t.ico">qmx8350t.ico</file>',
               '</qresource>', '</RCC>', '']
@@ -472,6 +488,8 @@ def main():
         grey = disabled(normal, extra_light)
         rows = [a + b for a, b in zip(normal, grey)]
         (glyph_dir / f'{name}.bmp').write_bytes(bmp_bytes(rows))
+        for suffix, factor in SCALES.items():
+            (glyph_dir / f'{name}{suffix}.bmp').write_bytes(bmp_bytes(scaled(rows, factor)))
         sheet.append((name, rows))
 
     icon = [to_indices(display_picture(s), f'icon {s}') for s in (32, 16)]

@@ -72,7 +72,8 @@ wait_until() {
             wait "$APP_PID" || status=$?
             fail "the program exited with status $status while the test waited for $what"
         fi
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
+        # SEEN, when set, is a command that says what was there instead.
+        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what${SEEN:+; seen: $(eval "$SEEN")}"
         sleep 0.1
     done
 }

@@ -17,4 +17,24 @@ gui::FormLayout TestLayout();
 // Shows the form and waits until it is the active window.
 [[nodiscard]] bool ShowActive(gui::TForm &form);
 
+enum class Key { Enter, Space };
+// The key pressed and released where the keyboard focus is, and handled.
+void PressKey(gui::TForm &form, Key key);
+
+// The window's frame: whether the operator can resize and maximise it, and
+// its outer size in the layout's pixels where the layer draws the frame
+// itself (0 x 0 where the window manager does).
+struct Frame {
+    bool resizable = false, maximisable = false;
+    int outerWidth = 0, outerHeight = 0;
+};
+Frame FrameOf(const gui::TForm &form);
+
+// A control's place in its holder, in the layout's pixels.
+struct Box {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const Box &) const = default;
+};
+Box PlaceOf(const gui::TControl &control);
+
 } // namespace guitest

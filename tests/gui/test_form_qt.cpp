@@ -17,6 +17,24 @@ bool ShowActive(gui::TForm &form)
     return QTest::qWaitForWindowActive(Widget(form));
 }
 
+void PressKey(gui::TForm &form, Key key)
+{
+    QWidget *focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : Widget(form), key == Key::Enter ? Qt::Key_Return : Qt::Key_Space);
+}
+
+Frame FrameOf(const gui::TForm &form)
+{
+    const QWidget *w = Widget(form);
+    return {w->minimumSize() != w->maximumSize(), (w->windowFlags() & Qt::WindowMaximizeButtonHint) != 0};
+}
+
+Box PlaceOf(const gui::TControl &control)
+{
+    const QRect r = Widget(&control)->geometry();
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
 namespace {
 
 // exec() may not have put the box up yet at the first look; look again.

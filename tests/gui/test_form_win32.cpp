@@ -15,3 +15,39 @@ bool ShowActive(gui::TForm &form)
 }
 
 } // namespace guitest
+
+namespace guitest {
+
+void PressKey(gui::TForm &, Key key)
+{
+    const WPARAM vk = key == Key::Enter ? VK_RETURN : VK_SPACE;
+    HWND target = GetFocus();
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target, WM_KEYUP, vk, 1 | 0xC0000000);
+    MSG msg;
+    gui::detail::PumpUntil([&] { return !PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE); });
+}
+
+Frame FrameOf(const gui::TForm &form)
+{
+    const gui::detail::FormPeer &window = form.Native();
+    const LONG_PTR style = GetWindowLongPtrW(window.hwnd, GWL_STYLE);
+    RECT r{};
+    GetWindowRect(window.hwnd, &r);
+    return {(style & WS_THICKFRAME) != 0, (style & WS_MAXIMIZEBOX) != 0,
+            static_cast<int>((r.right - r.left) / window.scale + 0.5),
+            static_cast<int>((r.bottom - r.top) / window.scale + 0.5)};
+}
+
+Box PlaceOf(const gui::TControl &control)
+{
+    HWND hwnd = control.Native().hwnd;
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT *>(&r), 2);
+    const double scale = control.Native().window.scale;
+    const auto px = [scale](LONG v) { return static_cast<int>(v / scale + (v < 0 ? -0.5 : 0.5)); };
+    return {px(r.left), px(r.top), px(r.right - r.left), px(r.bottom - r.top)};
+}
+
+} // namespace guitest

@@ -301,7 +301,8 @@ TEST_F(MainWindowLayout, GlyphButtonsShowTheFacesOfTheirOwnBitmaps)
         auto *button = static_cast<QAbstractButton *>(W(e.name));
         EXPECT_EQ(button->iconSize(), QSize(16, 16));
         const QIcon icon = button->icon();
-        EXPECT_EQ(icon.availableSizes(QIcon::Normal), QList<QSize>{QSize(16, 16)});
+        // With the sizes for screens of 144 and 192 dpi.
+        EXPECT_EQ(icon.availableSizes(QIcon::Normal), (QList<QSize>{QSize(16, 16), QSize(24, 24), QSize(32, 32)}));
         const QImage normal = icon.pixmap(QSize(16, 16), QIcon::Normal).toImage();
         const QImage disabled = icon.pixmap(QSize(16, 16), QIcon::Disabled).toImage();
         for (auto it = bitmaps.begin(); it != bitmaps.end(); ++it) {

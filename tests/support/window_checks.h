@@ -180,13 +180,15 @@ inline QStringList TabWalk(const gui::TForm &form, int presses, bool backwards =
     return visited;
 }
 
-// The glyph bitmaps the program carries, by resource path.
+// The glyph bitmaps the program carries, by resource path (the 16 px ones,
+// not their larger sizes "NAME@1.5x.bmp" and "NAME@2x.bmp").
 inline QMap<QString, QImage> GlyphBitmaps()
 {
     QMap<QString, QImage> bitmaps;
     const QDir dir(QStringLiteral(":/glyphs"));
     for (const QString &file : dir.entryList(QDir::Files))
-        bitmaps.insert(dir.filePath(file), QImage(dir.filePath(file)));
+        if (!file.contains('@'))
+            bitmaps.insert(dir.filePath(file), QImage(dir.filePath(file)));
     return bitmaps;
 }
 

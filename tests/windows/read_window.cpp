@@ -110,6 +110,8 @@ void Print(HWND hwnd, bool window)
 
 int main()
 {
+    // Places in the screen's own pixels, at any dpi, as xdotool clicks them.
+    SetProcessDPIAware();
     int argc = 0;
     LPWSTR *argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argc != 2 && argc != 3) {

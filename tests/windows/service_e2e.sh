@@ -7,10 +7,10 @@
 set -euo pipefail
 SIM=$(realpath "$1") APP=$(realpath "$2") READER=$(realpath "$3")
 source "$(dirname "$0")/wine_lib.sh"
-start_x
-start_sim 0930
+start_wine_x
+start_wine_sim 0930
 mkdir -p "$tmp/work"
-start_app "$tmp/work" --service
+start_wine_app "$tmp/work" --service
 
 click "$MAIN_TITLE" "Pošli: 123"
 wait_until 5 "D123" grep -qF 'COM3 <- 44 31 32 33 00 0D 0A' "$tmp/sim.log"

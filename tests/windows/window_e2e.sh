@@ -9,7 +9,7 @@
 set -euo pipefail
 SIM=$(realpath "$1") APP=$(realpath "$2") READER=$(realpath "$3")
 source "$(dirname "$0")/wine_lib.sh"
-start_x
+start_wine_x
 
 # The command line, before any window: text to the redirected handles.
 wine "$APP" --version >"$tmp/out" 2>&1 || fail "--version exited with $?"
@@ -21,11 +21,11 @@ grep -qF "Unknown option 'bogus'." "$tmp/err" || fail "no clear message: $(cat "
 
 work=${4:-$tmp/work}
 mkdir -p "$work"
-start_sim 0930
+start_wine_sim 0930
 # The stored port 4: the search tries COM3 first.
 printf '\x04\x00\x0A\x00\x02\x00\x00\x00\x00\x00\x00\x00' >"$work/Parametry.par"
 touch -d 2000-01-01 "$work/Parametry.par" # so that a save shows in its time
-start_app "$work"
+start_wine_app "$work"
 
 # Own time: the boxes go to the display, and what it holds comes back into
 # boxes that were changed in between.
@@ -56,7 +56,7 @@ wait_until 5 "the box to close" eval '! read_window "$MAIN_TITLE" "#32770"'
 [ "$(grep -c 'COM3 <- ' "$tmp/sim.log")" = "$frames" ] || fail "a bad number sent a frame"
 
 click "$MAIN_TITLE" "Konec "
-wait_until 10 "end of the program" eval '! kill -0 '"$APP_PID"' 2>/dev/null'
+wait_app_exit 10
 got=$(hex_of "$work/Parametry.par")
 [ "$got" = "04 00 0A 00 06 00 00 00 00 00 00 00" ] || fail "Parametry.par holds $got"
 [ "$(stat -c %Y "$work/Parametry.par")" -gt 946771200 ] || fail "Parametry.par was not saved"
