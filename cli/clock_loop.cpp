@@ -23,8 +23,18 @@ std::string StartLine(const Arguments &a, int n)
 
 bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
 {
+    return RunEachSecond(a, n, hooks, StartLine(a, n), [&a](bool unsynchronised) {
+        return a.requireSync && unsynchronised ? "----"
+               : a.clock == ClockMode::HoursMinutes ? Drv232::ClockHours + Drv232::ClockMinutes
+                                                    : Drv232::ClockMinutes + Drv232::ClockSeconds;
+    });
+}
+
+bool RunEachSecond(const Arguments &a, int n, const ClockHooks &hooks, const std::string &startLine,
+                   const DueText &due)
+{
     const std::string name = "COM" + std::to_string(n);
-    hooks.notice(StartLine(a, n));
+    hooks.notice(startLine);
     bool allSent = true;
     bool failing = false;
     std::string shown;
@@ -46,13 +56,13 @@ bool RunClock(const Arguments &a, int n, const ClockHooks &hooks)
                 hooks.notice("this system does not say whether the PC clock is synchronised; the time is shown");
             }
         }
-        const std::string text = a.requireSync && unsynchronised ? "----"
-                                 : a.clock == ClockMode::HoursMinutes
-                                     ? Drv232::ClockHours + Drv232::ClockMinutes
-                                     : Drv232::ClockMinutes + Drv232::ClockSeconds;
+        const std::string text = due(unsynchronised);
         if (text != shown) {
             std::string why;
-            if (ExchangeOn(n, text, a.whole, why)) {
+            const bool answered = ExchangeOn(n, text, a.whole, why);
+            if (hooks.exchanged)
+                hooks.exchanged(text, answered);
+            if (answered) {
                 shown = text;
                 if (failing)
                     hooks.notice(name + ": the display answers again");

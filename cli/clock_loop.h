@@ -15,6 +15,9 @@ struct ClockHooks {
     std::function<bool()> stopRequested;
     std::function<void(const std::string &)> report; // a fault, for stderr
     std::function<void(const std::string &)> notice; // the start, a recovery
+    // When set: each exchange tried, with the bytes and whether the display
+    // answered.
+    std::function<void(const std::string &text, bool answered)> exchanged = {};
 };
 
 // Sends the current time at once and then once per change of what the display
@@ -31,5 +34,15 @@ struct ClockHooks {
 // requireSync the display shows "----" meanwhile and the time again from the
 // first change of second after synchronisation.
 bool RunClock(const Arguments &a, int n, const ClockHooks &hooks);
+
+// The text due at the change of second just sampled (Drv232's clock sample),
+// told whether the PC clock is found not synchronised.
+using DueText = std::function<std::string(bool unsynchronised)>;
+
+// RunClock's rule with another text than the time of day (an empty due text
+// is never sent): startLine is the notice at the start; each wake-up of
+// waitForNextSecond, early ones included, sends what is due if it changed.
+bool RunEachSecond(const Arguments &a, int n, const ClockHooks &hooks, const std::string &startLine,
+                   const DueText &due);
 
 } // namespace qmxctl
