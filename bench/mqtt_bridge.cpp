@@ -5,7 +5,7 @@
 // and each bridge run as child processes.
 //
 //   qmx_bench_mqtt latency [--count N]             a value at once; a countdown from the next second
-//   qmx_bench_mqtt group [--seconds N]             two displays of one group: their frames' times apart
+//   qmx_bench_mqtt group [--seconds N] [--realtime] two displays of one group: their frames' times apart
 //   qmx_bench_mqtt fleet [--bridges N] [--seconds N] [--busy N] [--realtime]
 //   qmx_bench_mqtt flood [--seconds N] [--rate N]  commands at N a second to one bridge
 //
@@ -312,10 +312,10 @@ void Latency(int count)
                 Stats(edgeMs).c_str(), missedEdges);
 }
 
-void Group(int seconds)
+void Group(int seconds, bool realtime)
 {
     Site site(2);
-    site.startBridges({}, true);
+    site.startBridges(realtime ? std::vector<std::string>{"--realtime"} : std::vector<std::string>{}, true);
     const std::time_t from = System::to_time_t(System::now()) + 2;
     site.publish("qmx8350t/group/bench/set", R"({"show":"stopwatch","from":")" + Iso(from) + "\"}");
     SleepUntil(System::from_time_t(from + 1 + seconds) + std::chrono::milliseconds(300));
@@ -331,8 +331,8 @@ void Group(int seconds)
         }
         apart.push_back(std::abs(std::chrono::duration<double, std::milli>(ports.at(1) - ports.at(2)).count()));
     }
-    std::printf("two displays of one group, %d s: frames apart %s; values on one display only: %d\n", seconds,
-                Stats(apart).c_str(), unpaired);
+    std::printf("two displays of one group, %d s%s: frames apart %s; values on one display only: %d\n", seconds,
+                realtime ? ", --realtime" : "", Stats(apart).c_str(), unpaired);
 }
 
 void Fleet(int bridges, int seconds, int busy, bool realtime)
@@ -438,7 +438,7 @@ int main(int argc, char **argv)
     if (mode == "latency")
         Latency(count);
     else if (mode == "group")
-        Group(seconds);
+        Group(seconds, realtime);
     else if (mode == "fleet")
         Fleet(bridges, seconds, busy, realtime);
     else if (mode == "flood")

@@ -4,6 +4,7 @@
 #include "platform/port_url.h"
 
 #include <charconv>
+#include <utility>
 
 namespace qmxctl {
 namespace {
@@ -35,18 +36,14 @@ ParsedArguments Only(Action action)
 // The options of mqtt that take a value, and where each goes.
 std::string *MqttOption(MqttOptions &m, const std::string &name)
 {
-    if (name == "--broker")
-        return &m.broker;
-    if (name == "--name")
-        return &m.name;
-    if (name == "--discovery")
-        return &m.discovery;
-    if (name == "--cafile")
-        return &m.cafile;
-    if (name == "--password-file")
-        return &m.passwordFile;
-    if (name == "--state-dir")
-        return &m.stateDir;
+    static constexpr std::pair<const char *, std::string MqttOptions::*> kOptions[] = {
+        {"--broker", &MqttOptions::broker},       {"--name", &MqttOptions::name},
+        {"--discovery", &MqttOptions::discovery}, {"--cafile", &MqttOptions::cafile},
+        {"--password-file", &MqttOptions::passwordFile}, {"--state-dir", &MqttOptions::stateDir},
+    };
+    for (const auto &[option, field] : kOptions)
+        if (name == option)
+            return &(m.*field);
     return nullptr;
 }
 
