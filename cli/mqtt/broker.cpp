@@ -6,14 +6,23 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace qmxmqtt {
 
 struct BrokerStatus {
     std::atomic<bool> connected{false};
     std::atomic<bool> reported{false}; // a failure was logged since the last connection
+    std::atomic<bool> madeOnce{false}; // connected since the last pause
+    std::mutex lock;
+    std::condition_variable stopped;
+    bool stopping = false;
+    std::thread thread;
 };
 
 struct Broker::Callbacks {
@@ -26,6 +35,7 @@ struct Broker::Callbacks {
             return;
         }
         b.status_->connected = true;
+        b.status_->madeOnce = true;
         b.status_->reported = false;
         b.hooks_.notice("connected to the broker " + b.settings_.host + ":" + std::to_string(b.settings_.port));
         b.hooks_.connected();
@@ -34,9 +44,7 @@ struct Broker::Callbacks {
     {
         auto &b = *static_cast<Broker *>(self);
         b.status_->connected = false;
-        if (rc != 0 && !b.status_->reported.exchange(true))
-            b.hooks_.report("lost the broker (" + std::string(mosquitto_strerror(rc)) +
-                            "); the display goes on, the connection is tried again");
+        (void)rc; // the loop reports it
     }
     static void Message(mosquitto *, void *self, const mosquitto_message *m)
     {
@@ -139,11 +147,12 @@ bool Broker::start(std::string &message)
         message = "the MQTT client could not be made";
         return false;
     }
+    // Publishing from the main thread wakes this one, which does the writing.
+    mosquitto_threaded_set(client_, true);
     mosquitto_int_option(client_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V311);
     mosquitto_connect_callback_set(client_, Callbacks::Connected);
     mosquitto_disconnect_callback_set(client_, Callbacks::Disconnected);
     mosquitto_message_callback_set(client_, Callbacks::Message);
-    mosquitto_reconnect_delay_set(client_, 1, 30, true);
     int rc = mosquitto_will_set(client_, settings_.willTopic.c_str(), 7, "offline", 1, true);
     if (rc == MOSQ_ERR_SUCCESS && !settings_.user.empty())
         rc = mosquitto_username_pw_set(client_, settings_.user.c_str(), settings_.password.c_str());
@@ -154,24 +163,48 @@ bool Broker::start(std::string &message)
         message = "the MQTT client cannot be set up: " + std::string(mosquitto_strerror(rc));
         return false;
     }
-    // An unreachable broker is no failure here: the thread tries again.
-    rc = mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, 30);
-    if (rc != MOSQ_ERR_SUCCESS && !status_->reported.exchange(true))
-        hooks_.report("the broker " + settings_.host + ":" + std::to_string(settings_.port) +
-                      " does not answer yet (" + mosquitto_strerror(rc) + "); the display goes on");
     // The stop signals go to the main thread, whose wait they cut short.
     sigset_t stops, old;
     sigemptyset(&stops);
     sigaddset(&stops, SIGINT);
     sigaddset(&stops, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stops, &old);
-    rc = mosquitto_loop_start(client_);
+    status_->thread = std::thread([this] { run(); });
     pthread_sigmask(SIG_SETMASK, &old, nullptr);
-    if (rc != MOSQ_ERR_SUCCESS) {
-        message = "the MQTT client's thread cannot start: " + std::string(mosquitto_strerror(rc));
-        return false;
-    }
     return true;
+}
+
+// libmosquitto's own loop gives up for good after a failed first connection
+// or a TLS or name failure; a display's bridge must not.
+void Broker::run()
+{
+    int pause = 1;
+    for (bool first = true;; first = false) {
+        int rc = first ? mosquitto_connect_async(client_, settings_.host.c_str(), settings_.port, 30)
+                       : mosquitto_reconnect_async(client_);
+        // A loop of half a second sees the stop while nothing answers.
+        while (rc == MOSQ_ERR_SUCCESS) {
+            rc = mosquitto_loop(client_, 500, 1);
+            std::lock_guard guard(status_->lock);
+            if (status_->stopping && !status_->connected)
+                return;
+        }
+        status_->connected = false;
+        {
+            std::lock_guard guard(status_->lock);
+            if (status_->stopping)
+                return;
+        }
+        if (!status_->reported.exchange(true))
+            hooks_.report("no connection to the broker " + settings_.host + ":" + std::to_string(settings_.port) +
+                          " (" + mosquitto_strerror(rc) + "); the display goes on, the connection is tried again");
+        if (status_->madeOnce.exchange(false))
+            pause = 1;
+        std::unique_lock guard(status_->lock);
+        if (status_->stopped.wait_for(guard, std::chrono::seconds(pause), [this] { return status_->stopping; }))
+            return;
+        pause = std::min(pause * 2, 30);
+    }
 }
 
 bool Broker::connected() const { return status_->connected; }
@@ -191,14 +224,18 @@ bool Broker::publish(const std::string &topic, std::string_view payload, bool re
 
 void Broker::stop()
 {
-    if (!client_)
+    if (!status_->thread.joinable())
         return;
-    const bool wasConnected = status_->connected;
-    if (wasConnected)
+    if (status_->connected)
         publish(settings_.willTopic, "offline", true);
+    {
+        std::lock_guard guard(status_->lock);
+        status_->stopping = true;
+    }
+    status_->stopped.notify_all();
+    // The loop sends what is queued, the disconnection last, and ends.
     mosquitto_disconnect(client_);
-    // A thread waiting to connect again is ended, not waited for.
-    mosquitto_loop_stop(client_, !wasConnected);
+    status_->thread.join();
 }
 
 } // namespace qmxmqtt

@@ -44,8 +44,9 @@ public:
     Broker(const Broker &) = delete;
     Broker &operator=(const Broker &) = delete;
 
-    // Begins to connect, in a thread of its own; an unreachable broker is
-    // tried again. False when the settings cannot be used at all.
+    // Begins to connect, in a thread of its own; an unreachable broker, a
+    // refusal, a failed TLS handshake or a lost connection is tried again
+    // after 1, 2, 4 ... 30 s. False when the settings cannot be used at all.
     bool start(std::string &message);
     bool connected() const;
     bool subscribe(const std::string &topic);
@@ -56,6 +57,7 @@ public:
 
 private:
     struct Callbacks;
+    void run();
     BrokerSettings settings_;
     Hooks hooks_;
     mosquitto *client_ = nullptr;
