@@ -124,11 +124,12 @@ int RunMqtt(const Arguments &a, const ClockHooks &hooks, const std::string &vers
     Broker *brokerPointer = nullptr;
     Broker::Hooks brokerHooks{
         [&] {
+            // Subscribed first: who reads "online" may send a command at once.
             Broker &broker = *brokerPointer;
-            broker.publish(topics.availability(), "online", true);
             broker.subscribe(topics.set());
             for (const std::string &group : o.groups)
                 broker.subscribe(Topics::groupSet(group));
+            broker.publish(topics.availability(), "online", true);
             if (!leftPrefix.empty() && leftPrefix != o.discovery) {
                 for (const auto &config : discovery.configs(leftPrefix))
                     broker.publish(config.topic, "", true);
