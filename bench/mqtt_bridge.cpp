@@ -30,6 +30,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <pthread.h>
+#include <sched.h>
 #include <netinet/in.h>
 #include <random>
 #include <spawn.h>
@@ -180,6 +182,12 @@ struct Site {
         std::ofstream(folder + "/broker.conf") << "listener " << brokerPort << " 127.0.0.1\npersistence false\n"
                                                << "allow_anonymous true\n" << (getuid() == 0 ? "user root\n" : "");
         broker = Spawn({"/usr/sbin/mosquitto", "-c", folder + "/broker.conf"}, {}, folder + "/broker.log");
+        // The displays' reading threads inherit a real-time priority where
+        // permitted: a real display is a device that waits for no processor,
+        // so the figures are the bridges' own.
+        sched_param readerPriority{};
+        readerPriority.sched_priority = 20;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &readerPriority);
         for (int n = 1; n <= displayCount; ++n) {
             sim::Options o;
             o.portDir = folder;
@@ -199,6 +207,8 @@ struct Site {
                 Fail(display->error());
             displays.push_back(std::move(display));
         }
+        sched_param ordinary{};
+        pthread_setschedparam(pthread_self(), SCHED_OTHER, &ordinary);
         mosquitto_lib_init();
         client = mosquitto_new("qmx-bench", true, this);
         mosquitto_message_callback_set(client, [](mosquitto *, void *self, const mosquitto_message *m) {
