@@ -3,6 +3,9 @@
 #include "cli/value_text.h"
 #include "platform/port_url.h"
 
+#include <charconv>
+#include <utility>
+
 namespace qmxctl {
 namespace {
 
@@ -22,6 +25,20 @@ ParsedArguments Only(Action action)
     return {a, {}};
 }
 
+// The options of mqtt that take a value, and where each goes.
+std::string *MqttOption(MqttOptions &m, const std::string &name)
+{
+    static constexpr std::pair<const char *, std::string MqttOptions::*> kOptions[] = {
+        {"--broker", &MqttOptions::broker},       {"--name", &MqttOptions::name},
+        {"--discovery", &MqttOptions::discovery}, {"--cafile", &MqttOptions::cafile},
+        {"--password-file", &MqttOptions::passwordFile}, {"--state-dir", &MqttOptions::stateDir},
+    };
+    for (const auto &[option, field] : kOptions)
+        if (name == option)
+            return &(m.*field);
+    return nullptr;
+}
+
 } // namespace
 
 ParsedArguments ParseArguments(const std::vector<std::string> &args)
@@ -29,6 +46,7 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
     Arguments a;
     std::vector<std::string> words;
     bool options = true;
+    bool mqttOptions = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
         if (!options || arg.size() < 2 || arg[0] != '-') {
@@ -54,6 +72,21 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
                 return Error(Quoted(value, kShownUrl) + " is no port URL (rfc2217://HOST:PORT or socket://HOST:PORT)");
             if (!a.port)
                 return Error(Quoted(value) + " is no port name (COM1 to COM255)");
+        } else if (MqttOption(a.mqtt, arg) || arg == "--group" || arg == "--format") {
+            if (i + 1 == args.size())
+                return Error(arg + " needs a value");
+            const std::string &value = args[++i];
+            mqttOptions = true;
+            if (arg == "--group") {
+                a.mqtt.groups.push_back(value);
+            } else if (arg == "--format") {
+                if (value != "hh:mm" && value != "mm:ss")
+                    return Error("--format is hh:mm or mm:ss, not " + Quoted(value));
+                a.clock = value == "hh:mm" ? ClockMode::HoursMinutes : ClockMode::MinutesSeconds;
+                a.mqtt.formatGiven = true;
+            } else {
+                *MqttOption(a.mqtt, arg) = value;
+            }
         } else if (arg == "--whole") {
             a.whole = true;
         } else if (arg == "--require-sync") {
@@ -83,6 +116,8 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
     } else if (command == "clock") {
         a.action = Action::Clock;
         operands = 1;
+    } else if (command == "mqtt") {
+        a.action = Action::Mqtt;
     } else if (command == "ports") {
         a.action = Action::Ports;
     } else {
@@ -108,10 +143,22 @@ ParsedArguments ParseArguments(const std::vector<std::string> &args)
         else
             return Error("clock shows hh:mm or mm:ss, not " + Quoted(words[1]));
     }
-    if (a.whole && a.action != Action::Write && a.action != Action::Clock)
-        return Error("--whole goes with write and clock");
-    if ((a.requireSync || a.realtime) && a.action != Action::Clock)
-        return Error(std::string(a.requireSync ? "--require-sync" : "--realtime") + " goes with clock");
+    if (a.action == Action::Mqtt) {
+        if (!a.port)
+            return Error("mqtt owns one display's port: name it with --port");
+        if (a.mqtt.broker.empty())
+            return Error("mqtt needs --broker mqtt://HOST[:PORT] or mqtts://HOST[:PORT]");
+        if (!a.mqtt.formatGiven)
+            a.clock = ClockMode::HoursMinutes;
+    } else if (mqttOptions) {
+        return Error("--broker, --name, --group, --discovery, --cafile, --password-file, --state-dir and "
+                     "--format go with mqtt");
+    }
+    const bool clockLike = a.action == Action::Clock || a.action == Action::Mqtt;
+    if (a.whole && a.action != Action::Write && !clockLike)
+        return Error("--whole goes with write, clock and mqtt");
+    if ((a.requireSync || a.realtime) && !clockLike)
+        return Error(std::string(a.requireSync ? "--require-sync" : "--realtime") + " goes with clock and mqtt");
     if ((a.probe || a.json) && a.action != Action::Ports)
         return Error(std::string(a.probe ? "--probe" : "--json") + " goes with ports");
     if (a.port && a.action == Action::Ports)
@@ -127,6 +174,10 @@ std::string UsageText()
            "  qmxctl [--port COMn] read                    print the four characters the display holds\n"
            "  qmxctl [--port COMn] [--whole] [--require-sync] [--realtime] clock hh:mm|mm:ss\n"
            "                                               show the PC's time until Ctrl-C\n"
+           "  qmxctl --port COMn [--whole] [--require-sync] [--realtime] mqtt --broker URL\n"
+           "         [--name NAME] [--group G]... [--discovery PREFIX] [--cafile FILE]\n"
+           "         [--password-file FILE] [--state-dir DIR] [--format hh:mm|mm:ss]\n"
+           "                                               show the programme an MQTT broker sets\n"
            "  qmxctl ports [--probe] [--json]              list COM1 to COM29 and who may open them\n"
            "  qmxctl --help | --version\n"
            "\n"
@@ -140,6 +191,7 @@ std::string UsageText()
            "letter C instead of D.\n"
            "clock --require-sync shows ---- while the PC clock is not synchronised;\n"
            "--realtime asks for real-time scheduling, where the system permits it.\n"
+           "mqtt: see \"A site's displays on an MQTT broker\" in the README or qmxctl(1).\n"
            "Exit status: 0 done, 1 no display answered or an exchange failed, 2 usage.\n";
 }
 

@@ -39,14 +39,39 @@ std::string StatusLine(const platform::PortName &port, const std::string &shown,
 
 bool RunClock(const Arguments &a, Drv232::Link &link, const platform::PortName &port, const ClockHooks &hooks)
 {
-    hooks.notice(StartLine(a, port));
+    ClockHooks served = hooks;
+    // Under a service manager that listens: ready once the first time has
+    // gone out (or failed to), a status line when it changes, and a watchdog
+    // ping each second, so that a loop that stops coming here is restarted.
+    std::string status;
+    served.sent = [&port, &status](const SecondSent &now) {
+        if (std::string line = StatusLine(port, now.shown, now.failing, now.sync); line != status) {
+            status = std::move(line);
+            NotifyStatus(status);
+        }
+        if (now.first)
+            NotifyReady();
+        NotifyWatchdog();
+    };
+    const bool allSent = RunEachSecond(a, link, port, served, StartLine(a, port), [&a, &link](bool unsynchronised) {
+        return a.requireSync && unsynchronised ? "----"
+               : a.clock == ClockMode::HoursMinutes ? link.ClockHours + link.ClockMinutes
+                                                    : link.ClockMinutes + link.ClockSeconds;
+    });
+    NotifyStopping();
+    return allSent;
+}
+
+bool RunEachSecond(const Arguments &a, Drv232::Link &link, const platform::PortName &port, const ClockHooks &hooks,
+                   const std::string &startLine, const DueText &due)
+{
+    hooks.notice(startLine);
     bool allSent = true;
     bool failing = false;
     std::string shown;
     bool unsynchronised = false; // as last logged
     std::string syncReadInMinute;
     ClockSync sync = ClockSync::Unknown;
-    std::string status;
     for (bool start = true; !hooks.stopRequested(); start = false) {
         link.SampleClock();
         if (unsynchronised || syncReadInMinute != link.ClockMinutes) {
@@ -63,13 +88,13 @@ bool RunClock(const Arguments &a, Drv232::Link &link, const platform::PortName &
                 hooks.notice("this system does not say whether the PC clock is synchronised; the time is shown");
             }
         }
-        const std::string text = a.requireSync && unsynchronised ? "----"
-                                 : a.clock == ClockMode::HoursMinutes
-                                     ? link.ClockHours + link.ClockMinutes
-                                     : link.ClockMinutes + link.ClockSeconds;
+        const std::string text = due(unsynchronised);
         if (text != shown) {
             std::string why;
-            if (ExchangeOn(link, port, text, a.whole, why)) {
+            const bool answered = ExchangeOn(link, port, text, a.whole, why);
+            if (hooks.exchanged)
+                hooks.exchanged(text, answered);
+            if (answered) {
                 shown = text;
                 if (failing)
                     hooks.notice(port.Label() + ": the display answers again");
@@ -85,18 +110,10 @@ bool RunClock(const Arguments &a, Drv232::Link &link, const platform::PortName &
         }
         if (hooks.stopRequested())
             break;
-        if (const std::string now = StatusLine(port, shown, failing, sync); now != status) {
-            status = now;
-            NotifyStatus(status);
-        }
-        // Ready once the first time has gone out (or failed to); a loop that
-        // stops coming here is restarted by the service manager.
-        if (start)
-            NotifyReady();
-        NotifyWatchdog();
+        if (hooks.sent)
+            hooks.sent({start, shown, failing, sync});
         hooks.waitForNextSecond();
     }
-    NotifyStopping();
     return allSent;
 }
 

@@ -2,12 +2,21 @@
 // qmxctl clock: the PC's time on the display, sent right after each change of
 // second as a master clock does, not on a sampling grid.
 #include "cli/arguments.h"
+#include "platform/clock_sync.h"
 #include "serial/link.h"
 
 #include <functional>
 #include <string>
 
 namespace qmxctl {
+
+// Where the loop stands once a second's send is done.
+struct SecondSent {
+    bool first;                // the first second of the run
+    const std::string &shown;  // the text the display last took
+    bool failing;              // the display does not answer now
+    platform::ClockSync sync;  // as last read
+};
 
 struct ClockHooks {
     // Returns right after the next change of the PC clock's second (or
@@ -16,6 +25,11 @@ struct ClockHooks {
     std::function<bool()> stopRequested;
     std::function<void(const std::string &)> report; // a fault, for stderr
     std::function<void(const std::string &)> notice; // the start, a recovery
+    // When set: each exchange tried, with the bytes and whether the display
+    // answered.
+    std::function<void(const std::string &text, bool answered)> exchanged = {};
+    // When set: each second, after its send and before the wait.
+    std::function<void(const SecondSent &)> sent = {};
 };
 
 // Sends the current time at once and then once per change of what the display
@@ -37,5 +51,15 @@ struct ClockHooks {
 // shows or that it does not answer, the synchronisation state) and pings the
 // watchdog once a loop.
 bool RunClock(const Arguments &a, Drv232::Link &link, const platform::PortName &port, const ClockHooks &hooks);
+
+// The text due at the change of second just sampled (the link's clock sample),
+// told whether the PC clock is found not synchronised.
+using DueText = std::function<std::string(bool unsynchronised)>;
+
+// RunClock's rule with another text than the time of day (an empty due text
+// is never sent): startLine is the notice at the start; each wake-up of
+// waitForNextSecond, early ones included, sends what is due if it changed.
+bool RunEachSecond(const Arguments &a, Drv232::Link &link, const platform::PortName &port, const ClockHooks &hooks,
+                   const std::string &startLine, const DueText &due);
 
 } // namespace qmxctl

@@ -3,6 +3,7 @@
 #include "cli/arguments.h"
 #include "cli/clock_loop.h"
 #include "cli/link.h"
+#include "cli/mqtt/command.h"
 #include "cli/port_listing.h"
 #include "cli/system.h"
 #include "cli/value_text.h"
@@ -62,6 +63,14 @@ int Run(const Arguments &a)
         break;
     }
 
+    const auto log = [](bool warning) {
+        return [prefix = JournalPrefix(warning)](const std::string &line) {
+            std::cerr << prefix << "qmxctl: " << line << "\n";
+        };
+    };
+    if (a.action == Action::Mqtt)
+        return RunMqtt(a, {SleepUntilNextSecond, StopRequested, log(true), log(false)}, QMX_VERSION);
+
     std::string message;
     std::string value;
     if (a.action == Action::Write) {
@@ -88,11 +97,6 @@ int Run(const Arguments &a)
         return kDone;
     case Action::Clock: {
         CatchStopSignals();
-        const auto log = [](bool warning) {
-            return [prefix = JournalPrefix(warning)](const std::string &line) {
-                std::cerr << prefix << "qmxctl: " << line << "\n";
-            };
-        };
         if (a.realtime)
             log(false)(AskForRealTimeScheduling());
         const ClockHooks hooks{SleepUntilNextSecond, StopRequested, log(true), log(false)};

@@ -19,21 +19,24 @@ for f in bin/qmx8350t bin/qmxctl bin/qmx8350t-sim \
     [[ -e $usr/$f ]] || { echo "FAIL: the package lacks /usr/$f" >&2; exit 1; }
 done
 
-# The clock service comes installed and disabled: its unit, the settings
-# file kept as a conffile, the administrator's port folder, and no
-# maintainer script that could enable or start anything.
-for f in usr/lib/systemd/system/qmxctl-clock@.service etc/default/qmxctl-clock etc/qmx8350t/ports; do
+# The clock service and the MQTT bridge come installed and disabled: their
+# units, the settings files kept as conffiles, the administrator's port
+# folder, and no maintainer script that could enable or start anything.
+for f in usr/lib/systemd/system/qmxctl-clock@.service usr/lib/systemd/system/qmxctl-mqtt@.service \
+    etc/default/qmxctl-clock etc/default/qmxctl-mqtt etc/qmx8350t/ports; do
     [[ -e $root/$f ]] || { echo "FAIL: the package lacks /$f" >&2; exit 1; }
 done
 dpkg-deb -e "$QMX_DEB" "$root/DEBIAN"
-[[ $(cat "$root/DEBIAN/conffiles") == /etc/default/qmxctl-clock ]] ||
+[[ $(cat "$root/DEBIAN/conffiles") == $'/etc/default/qmxctl-clock\n/etc/default/qmxctl-mqtt' ]] ||
     { echo "FAIL: conffiles: $(cat "$root/DEBIAN/conffiles")" >&2; exit 1; }
 for script in preinst postinst prerm postrm; do
     [[ ! -e $root/DEBIAN/$script ]] || { echo "FAIL: the package has a $script" >&2; exit 1; }
 done
 if command -v systemctl >/dev/null; then
-    state=$(systemctl --root="$root" is-enabled qmxctl-clock@COM3.service 2>&1) || true
-    [[ $state == disabled ]] || { echo "FAIL: qmxctl-clock@COM3 is $state" >&2; exit 1; }
+    for unit in qmxctl-clock@COM3 qmxctl-mqtt@COM3; do
+        state=$(systemctl --root="$root" is-enabled $unit.service 2>&1) || true
+        [[ $state == disabled ]] || { echo "FAIL: $unit is $state" >&2; exit 1; }
+    done
 fi
 
 entry="$usr/share/applications/$QMX_DESKTOP_ID.desktop"

@@ -16,16 +16,23 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 command -v systemd-nspawn >/dev/null || skip "no systemd-nspawn (Debian systemd-container)"
 command -v ser2net >/dev/null || skip "no ser2net"
 
-# The root folder is made once per machine (about a minute) and kept.
+# The root folder is made once per machine (about a minute) and kept; made
+# again when the packages it needs change. Its mirror is this machine's own.
 store=/var/tmp/qmx8350t-nspawn
 root=$store/bookworm
-if [[ ! -x $root/lib/systemd/systemd ]]; then
+include=systemd,systemd-sysv,dbus,libmosquitto1,libsystemd0
+if [[ ! -x $root/lib/systemd/systemd || $(cat "$root/.qmx-include" 2>/dev/null) != "$include" ]]; then
     command -v debootstrap >/dev/null || skip "no debootstrap to make $root"
+    mirror=$(sed -n 's/^URIs: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
+    [[ -n $mirror ]] || mirror=$(awk '$1 == "deb" && $3 ~ /^bookworm/ { print $2; exit }' /etc/apt/sources.list 2>/dev/null)
+    [[ -n $mirror ]] || skip "this machine's apt sources name no Debian mirror"
     mkdir -p "$store"
     rm -rf "$root.new"
-    debootstrap --variant=minbase --include=systemd,systemd-sysv,dbus bookworm "$root.new" \
-        http://deb.debian.org/debian >"$store/debootstrap.log" 2>&1 ||
+    debootstrap --variant=minbase --include="$include" bookworm "$root.new" "$mirror" \
+        >"$store/debootstrap.log" 2>&1 ||
         skip "debootstrap failed (no mirror?): $(tail -n 3 "$store/debootstrap.log")"
+    echo "$include" >"$root.new/.qmx-include"
+    rm -rf "$root"
     mv "$root.new" "$root"
 fi
 
