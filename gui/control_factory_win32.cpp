@@ -12,10 +12,6 @@
 
 namespace gui::detail {
 
-int SpinValue(const Peer &peer);
-void SpinStep(Peer &peer, int delta);
-void SpinClampText(Peer &peer);
-
 namespace {
 
 // The focus moved from an edit box to another control of the same window:
@@ -39,13 +35,13 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
             // into range.
             Fire(peer, &TSpinEdit::OnExit);
             if (*live)
-                SpinClampText(*peer);
+                static_cast<TSpinEdit *>(peer->control)->ClampText();
         }
         return result;
     }
     if (peer->kind == ControlKind::SpinEdit) {
         if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
-            SpinStep(*peer, wParam == VK_UP ? 1 : -1);
+            static_cast<TSpinEdit *>(peer->control)->Step(wParam == VK_UP ? 1 : -1);
             return 0;
         }
         if (message == WM_CHAR) {

@@ -59,38 +59,7 @@ void showWindows(Peer &peer, bool show)
         ShowWindow(peer.updown, how);
 }
 
-int clamp(const Peer &peer, long long value)
-{
-    // Equal bounds mean the field has none.
-    if (peer.minValue < peer.maxValue)
-        value = std::clamp<long long>(value, peer.minValue, peer.maxValue);
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-
 } // namespace
-
-// Spin edit helpers shared with the factory.
-int SpinValue(const Peer &peer)
-{
-    return StrToIntStrict(WindowText(peer.hwnd)).value_or(peer.minValue);
-}
-
-void SpinSetValue(Peer &peer, int value)
-{
-    SetWindowTextW(peer.hwnd, std::to_wstring(clamp(peer, value)).c_str());
-}
-
-void SpinStep(Peer &peer, int delta)
-{
-    SpinSetValue(peer, clamp(peer, static_cast<long long>(SpinValue(peer)) + delta));
-}
-
-void SpinClampText(Peer &peer)
-{
-    const int v = SpinValue(peer);
-    if (clamp(peer, v) != v)
-        SpinSetValue(peer, v);
-}
 
 } // namespace detail
 
@@ -146,7 +115,7 @@ void TControl::SetFocus()
         return;
     HWND target = peer_->hwnd;
     if (!peer_->items.empty())
-        target = peer_->items[static_cast<std::size_t>(std::max(0, peer_->itemIndex))];
+        target = peer_->items[static_cast<std::size_t>(std::max(0, static_cast<TRadioGroup *>(this)->ItemIndex()))];
     ::SetFocus(target);
 }
 
@@ -220,19 +189,9 @@ std::string TCheckBox::Caption() const
     return detail::WindowText(peer_->hwnd);
 }
 
-bool TCheckBox::Checked() const
+void TCheckBox::DrawChecked()
 {
-    return peer_->checked;
-}
-
-void TCheckBox::SetChecked(bool checked)
-{
-    if (checked == peer_->checked)
-        return;
-    peer_->checked = checked;
-    SendMessageW(peer_->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (TNotifyEvent handler = OnClick)
-        handler(this);
+    SendMessageW(peer_->hwnd, BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 std::string TRadioGroup::Caption() const
@@ -248,16 +207,9 @@ std::vector<std::string> TRadioGroup::Items() const
     return items;
 }
 
-int TRadioGroup::ItemIndex() const
+void TRadioGroup::DrawItemIndex()
 {
-    return peer_->itemIndex;
-}
-
-void TRadioGroup::SetItemIndex(int index)
-{
-    index = std::clamp(index, -1, static_cast<int>(peer_->items.size()) - 1);
-    const bool changed = index != peer_->itemIndex;
-    peer_->itemIndex = index;
+    const int index = itemIndex_;
     for (std::size_t i = 0; i < peer_->items.size(); ++i) {
         HWND item = peer_->items[i];
         SendMessageW(item, BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -267,19 +219,6 @@ void TRadioGroup::SetItemIndex(int index)
         style = stop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
         SetWindowLongPtrW(item, GWL_STYLE, style);
     }
-    if (changed && index >= 0)
-        if (TNotifyEvent handler = OnClick)
-            handler(this);
-}
-
-int TSpinEdit::Value() const
-{
-    return detail::SpinValue(*peer_);
-}
-
-void TSpinEdit::SetValue(int value)
-{
-    detail::SpinSetValue(*peer_, value);
 }
 
 std::string TSpinEdit::Text() const

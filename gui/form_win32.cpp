@@ -43,24 +43,16 @@ void command(Peer *peer, HWND from, WORD code)
             Fire(peer, &TSpeedButton::OnClick);
         break;
     case ControlKind::CheckBox:
-        if (code == BN_CLICKED) {
-            const bool now = SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED;
-            if (now != peer->checked) {
-                peer->checked = now;
-                Fire(peer, &TCheckBox::OnClick);
-            }
-        }
+        if (code == BN_CLICKED && *peer->window.live)
+            static_cast<TCheckBox *>(peer->control)
+                ->ReportChecked(SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED);
         break;
     case ControlKind::RadioGroup: {
         auto it = std::find(peer->items.begin(), peer->items.end(), from);
         if (code != BN_CLICKED || it == peer->items.end() || SendMessageW(from, BM_GETCHECK, 0, 0) != BST_CHECKED)
             break;
-        const int index = static_cast<int>(it - peer->items.begin());
-        if (index != peer->itemIndex) {
-            peer->itemIndex = index;
-            static_cast<TRadioGroup *>(peer->control)->SetItemIndex(index); // tab stop follows
-            Fire(peer, &TRadioGroup::OnClick);
-        }
+        if (*peer->window.live)
+            static_cast<TRadioGroup *>(peer->control)->ReportItemIndex(static_cast<int>(it - peer->items.begin()));
         break;
     }
     default:
@@ -162,7 +154,7 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         auto *header = reinterpret_cast<NMHDR *>(lParam);
         if (header->code == UDN_DELTAPOS) {
             if (Peer *peer = PeerOf(header->hwndFrom)) {
-                SpinStep(*peer, -reinterpret_cast<NMUPDOWN *>(lParam)->iDelta);
+                static_cast<TSpinEdit *>(peer->control)->Step(-reinterpret_cast<NMUPDOWN *>(lParam)->iDelta);
                 return TRUE;
             }
         }

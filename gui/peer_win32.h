@@ -34,10 +34,8 @@ public:
     HWND updown = nullptr;
     int layoutWidth = 0;           // edit and arrows, in the layout's pixels
     int minValue = 0, maxValue = 0;
-    // Radio group: the items, and the item shown checked.
+    // Radio group: the items.
     std::vector<HWND> items;
-    int itemIndex = -1;
-    bool checked = false;          // check box
     std::string glyph;             // the glyph's resource path, if any
     HIMAGELIST glyphs = nullptr;   // glyph button: its faces at the window's scale
 };
@@ -102,7 +100,6 @@ bool HandleDialogMessage(MSG &msg);
 bool PumpUntil(const std::function<bool()> &done);
 // The hidden window the timers' ticks are posted to.
 HWND TimerWindow();
-void SpinStep(Peer &peer, int delta);
 // Draws the peer's glyph at its window's scale.
 void SetGlyph(Peer &peer);
 constexpr UINT kTickMessage = WM_APP + 1;
