@@ -9,6 +9,8 @@
 #include <commctrl.h>
 
 #include <cctype>
+#include <stdexcept>
+#include <string>
 
 namespace gui::detail {
 
@@ -19,7 +21,7 @@ namespace {
 // window itself taking the focus is no exit.
 bool leftForControl(const Peer &peer, HWND to)
 {
-    return to && to != peer.window.hwnd && IsChild(peer.window.hwnd, to);
+    return to && to != peer.window.hwnd.get() && IsChild(peer.window.hwnd.get(), to);
 }
 
 LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
@@ -89,8 +91,12 @@ LRESULT CALLBACK holderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 
 HWND create(const wchar_t *cls, const std::wstring &text, DWORD style, DWORD exStyle, HWND parent)
 {
-    return CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd)
+        throw std::runtime_error("a control of the class " + Utf8(cls) + " cannot be created (error "
+                                 + std::to_string(GetLastError()) + ")");
+    return hwnd;
 }
 
 bool hasOwnFont(const FontSpec &font)
@@ -143,35 +149,32 @@ HIMAGELIST loadGlyphs(const std::string &path)
 
 void SetGlyph(Peer &peer)
 {
-    HIMAGELIST glyphs = loadGlyphs(glyphForScale(peer.glyph, peer.window.scale));
+    ImageListOwner glyphs(loadGlyphs(glyphForScale(peer.glyph, peer.window.scale)));
     if (!glyphs)
         return;
-    HIMAGELIST previous = peer.glyphs;
+    // The faces shown before are freed once the control shows the new ones.
     if (peer.kind == ControlKind::SpeedButton) {
-        peer.glyphs = glyphs;
-        HICON icon = ImageList_GetIcon(glyphs, 0, ILD_NORMAL);
+        HICON icon = ImageList_GetIcon(glyphs.get(), 0, ILD_NORMAL);
         if (auto old = reinterpret_cast<HICON>(
                 SendMessageW(peer.hwnd, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon))))
             DestroyIcon(old);
-    } else {
-        // Per state: normal, hot, pressed, disabled, default, stylus hot.
-        int side = 0;
-        ImageList_GetIconSize(glyphs, &side, &side);
-        HIMAGELIST states = ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 6, 0);
-        const int faces[6] = {0, 0, 0, 1, 0, 0};
-        for (int face : faces) {
-            HICON icon = ImageList_GetIcon(glyphs, face, ILD_NORMAL);
-            ImageList_AddIcon(states, icon);
-            DestroyIcon(icon);
-        }
-        ImageList_Destroy(glyphs);
-        peer.glyphs = states;
-        const int margin = peer.window.Scaled(2);
-        BUTTON_IMAGELIST images{states, {margin, 0, margin, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-        SendMessageW(peer.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+        peer.glyphs = std::move(glyphs);
+        return;
     }
-    if (previous)
-        ImageList_Destroy(previous);
+    // Per state: normal, hot, pressed, disabled, default, stylus hot.
+    int side = 0;
+    ImageList_GetIconSize(glyphs.get(), &side, &side);
+    ImageListOwner states(ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 6, 0));
+    const int faces[6] = {0, 0, 0, 1, 0, 0};
+    for (int face : faces) {
+        HICON icon = ImageList_GetIcon(glyphs.get(), face, ILD_NORMAL);
+        ImageList_AddIcon(states.get(), icon);
+        DestroyIcon(icon);
+    }
+    const int margin = peer.window.Scaled(2);
+    BUTTON_IMAGELIST images{states.get(), {margin, 0, margin, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageW(peer.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    peer.glyphs = std::move(states);
 }
 
 namespace {
@@ -199,17 +202,17 @@ void makeRadioItems(Peer &peer, const ControlLayout &row, int tabStop)
 
 } // namespace
 
-HFONT MakeFont(const FontSpec &wanted, const FontSpec &base, double scale)
+FontOwner MakeFont(const FontSpec &wanted, const FontSpec &base, double scale)
 {
     const std::string &family = wanted.family.empty() ? base.family : wanted.family;
     const int px = wanted.sizePx > 0 ? wanted.sizePx : base.sizePx;
     // Every text of the windows is Czech: a font of one code page (the
     // bitmap MS Sans Serif) must be its Central European face, or "č" and
     // "ř" come out as bars; a Unicode font draws them either way.
-    return CreateFontW(-static_cast<int>(px * scale + 0.5), 0, 0, 0, wanted.bold || base.bold ? FW_BOLD : FW_NORMAL,
-                       FALSE, FALSE, FALSE, EASTEUROPE_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       Wide(family).c_str());
+    return FontOwner(CreateFontW(-static_cast<int>(px * scale + 0.5), 0, 0, 0,
+                                 wanted.bold || base.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                 EASTEUROPE_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, Wide(family).c_str()));
 }
 
 HICON LoadIconResource(const std::string &path, int size)
@@ -225,7 +228,7 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
         timer->SetInterval(row.interval);
         return timer;
     }
-    HWND parent = holder ? holder->Native().hwnd : window.hwnd;
+    HWND parent = holder ? holder->Native().hwnd : window.hwnd.get();
     auto peer = std::make_unique<Peer>(window, row);
     const std::wstring caption = Wide(row.caption);
     const DWORD tab = row.tab >= 0 && row.kind != ControlKind::SpeedButton ? WS_TABSTOP : 0;
@@ -277,7 +280,7 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
         peer->fontSpec = row.font;
         peer->font = MakeFont(row.font, window.form->Layout().font, window.scale);
     }
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : window.font), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*peer)), FALSE);
     if (row.font.color != FontColor::WindowText) {
         peer->coloured = true;
         peer->color = row.font.color == FontColor::Blue ? RGB(0, 0, 255) : RGB(255, 0, 0);
@@ -295,8 +298,7 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
         break;
     case ControlKind::SpinEdit: {
         SetWindowSubclass(hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(peer.get()));
-        peer->updown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | UDS_ALIGNRIGHT, 0, 0, 0, 0, parent, nullptr,
-                                       GetModuleHandleW(nullptr), nullptr);
+        peer->updown = create(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT, 0, parent);
         SendMessageW(peer->updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
         SetPropW(peer->updown, kPeerProperty, peer.get());
         window.peers[peer->updown] = peer.get();
@@ -306,7 +308,7 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
         SetWindowSubclass(hwnd, holderProc, 1, 0);
         makeRadioItems(*peer, row, row.tab >= 0);
         for (HWND item : peer->items) {
-            SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : window.font), FALSE);
+            SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*peer)), FALSE);
             window.peers[item] = peer.get();
         }
         break;

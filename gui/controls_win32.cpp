@@ -31,14 +31,6 @@ bool UsableInWindow(HWND hwnd)
     return true;
 }
 
-Peer::~Peer()
-{
-    if (font)
-        DeleteObject(font);
-    if (glyphs)
-        ImageList_Destroy(glyphs);
-}
-
 namespace {
 
 // Hiding or disabling the control that has the focus would leave the focus
@@ -48,7 +40,7 @@ void leaveFocusWithWindow(Peer &peer)
 {
     HWND focus = GetFocus();
     if (focus && (focus == peer.hwnd || IsChild(peer.hwnd, focus) || focus == peer.updown))
-        SetFocus(peer.window.hwnd);
+        SetFocus(peer.window.hwnd.get());
 }
 
 void showWindows(Peer &peer, bool show)

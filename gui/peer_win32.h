@@ -11,21 +11,46 @@
 #include <map>
 #include <memory>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 namespace gui::detail {
 
 class FormPeer;
 
+// Owners of the system's handles, each freed by its own call.
+struct FontFree {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using FontOwner = std::unique_ptr<std::remove_pointer_t<HFONT>, FontFree>;
+struct ImageListFree {
+    void operator()(HIMAGELIST list) const { ImageList_Destroy(list); }
+};
+using ImageListOwner = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListFree>;
+// A top-level window leaves its window object first, so that no message on
+// the way out reaches a half-destroyed one; its controls go with it.
+struct WindowFree {
+    void operator()(HWND hwnd) const
+    {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd);
+    }
+};
+using WindowOwner = std::unique_ptr<std::remove_pointer_t<HWND>, WindowFree>;
+// False once its holder starts going away, for whoever shares the flag.
+struct LiveFlag {
+    std::shared_ptr<bool> flag = std::make_shared<bool>(true);
+    ~LiveFlag() { *flag = false; }
+};
+
 class Peer {
 public:
     Peer(FormPeer &owner, const ControlLayout &row) : window(owner), kind(row.kind) {}
-    ~Peer();
     FormPeer &window;
     ControlKind kind;
     TControl *control = nullptr;
-    HWND hwnd = nullptr;           // the control (a radio group: its box)
-    HFONT font = nullptr;          // its own font; null: the window's
+    HWND hwnd = nullptr;           // the control (a radio group: its box); its window holds it
+    FontOwner font;                // its own font; null: the window's
     FontSpec fontSpec;             // what its own font was made from
     COLORREF color = 0;
     bool coloured = false;
@@ -37,7 +62,7 @@ public:
     // Radio group: the items.
     std::vector<HWND> items;
     std::string glyph;             // the glyph's resource path, if any
-    HIMAGELIST glyphs = nullptr;   // glyph button: its faces at the window's scale
+    ImageListOwner glyphs;         // glyph button: its faces at the window's scale
 };
 
 // Ticks come from a thread that waits on a high-resolution waitable timer and
@@ -59,14 +84,16 @@ private:
 
 class FormPeer {
 public:
-    ~FormPeer();
     TForm *form = nullptr;
-    HWND hwnd = nullptr;
+    // Freed in reverse: the window is marked dead, then destroyed with its
+    // controls, then its font is freed.
+    FontOwner font;
+    WindowOwner hwnd;
+    LiveFlag liveFlag;
+    std::shared_ptr<bool> live = liveFlag.flag;
     HWND owner = nullptr;
-    HFONT font = nullptr;
     HWND lastFocus = nullptr;      // the control that had the keyboard focus
     double scale = 1.0;            // the monitor's dpi / 96
-    std::shared_ptr<bool> live = std::make_shared<bool>(true);
     std::map<HWND, Peer *> peers;  // every native window of a control
     std::vector<Peer *> statusBars;
     bool activated = false, shown = false;
@@ -74,6 +101,12 @@ public:
     int Scaled(int px) const { return static_cast<int>(px * scale + 0.5); }
     void FirstActivation();
 };
+
+// The font a control is drawn in: its own, else its window's.
+inline HFONT FontOf(const Peer &peer)
+{
+    return peer.font ? peer.font.get() : peer.window.font.get();
+}
 
 // Runs a control's handler unless its window is going away. The handler is
 // copied first because it may replace itself while it runs.
@@ -100,6 +133,10 @@ bool HandleDialogMessage(MSG &msg);
 bool PumpUntil(const std::function<bool()> &done);
 // The hidden window the timers' ticks are posted to.
 HWND TimerWindow();
+// A font of wanted's face (base's where wanted leaves it open), at scale.
+FontOwner MakeFont(const FontSpec &wanted, const FontSpec &base, double scale);
+// The icon compiled in under a layout's resource path, of that side.
+HICON LoadIconResource(const std::string &path, int size);
 // Draws the peer's glyph at its window's scale.
 void SetGlyph(Peer &peer);
 constexpr UINT kTickMessage = WM_APP + 1;
