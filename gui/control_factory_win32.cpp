@@ -221,6 +221,103 @@ HICON LoadIconResource(const std::string &path, int size)
                                          size, LR_DEFAULTCOLOR | LR_SHARED));
 }
 
+namespace {
+
+template <class T> std::unique_ptr<TControl> wrap(std::unique_ptr<Peer> peer)
+{
+    return std::make_unique<T>(std::move(peer));
+}
+
+void subclassButton(Peer &peer, const ControlLayout &, HWND)
+{
+    SetWindowSubclass(peer.hwnd, buttonProc, 1, 0);
+}
+
+void subclassEdit(Peer &peer, const ControlLayout &, HWND)
+{
+    SetWindowSubclass(peer.hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(&peer));
+}
+
+// The edit box, its arrow pair beside it and the bounds.
+void finishSpinEdit(Peer &peer, const ControlLayout &row, HWND parent)
+{
+    subclassEdit(peer, row, parent);
+    peer.layoutWidth = row.width;
+    peer.minValue = row.minValue;
+    peer.maxValue = row.maxValue;
+    peer.updown = create(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT, 0, parent);
+    SendMessageW(peer.updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(peer.hwnd), 0);
+    SetPropW(peer.updown, kPeerProperty, &peer);
+    peer.window.peers[peer.updown] = &peer;
+}
+
+void finishHolder(Peer &peer, const ControlLayout &, HWND)
+{
+    SetWindowSubclass(peer.hwnd, holderProc, 1, 0);
+}
+
+void finishRadioGroup(Peer &peer, const ControlLayout &row, HWND parent)
+{
+    finishHolder(peer, row, parent);
+    makeRadioItems(peer, row, row.tab >= 0);
+    for (HWND item : peer.items) {
+        SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(peer)), FALSE);
+        peer.window.peers[item] = &peer;
+    }
+}
+
+void finishStatusBar(Peer &peer, const ControlLayout &, HWND)
+{
+    peer.window.statusBars.push_back(&peer);
+}
+
+// How each kind of control is made: its native window, the class that
+// wraps it, and what it needs once it stands in its place with its font.
+struct Maker {
+    const wchar_t *windowClass;
+    DWORD style, exStyle;
+    bool captioned; // the row's caption is the native window's text
+    bool tabStop;   // takes a place in the tab order when the row gives one
+    std::unique_ptr<TControl> (*wrap)(std::unique_ptr<Peer>);
+    void (*finish)(Peer &, const ControlLayout &, HWND parent);
+};
+
+const Maker &makerOf(ControlKind kind)
+{
+    // A speed button is a static that notifies clicks: it never takes the
+    // focus. A bevel is only a frame: clicks go through to what lies under it.
+    static const Maker label{L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, true, false, wrap<TLabel>, nullptr};
+    static const Maker edit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true, wrap<TEdit>, subclassEdit};
+    static const Maker button{L"BUTTON", BS_PUSHBUTTON, 0, true, true, wrap<TButton>, subclassButton};
+    static const Maker bitBtn{L"BUTTON", BS_PUSHBUTTON, 0, true, true, wrap<TBitBtn>, subclassButton};
+    static const Maker speedButton{L"STATIC", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN, 0, false, false,
+                                   wrap<TSpeedButton>, nullptr};
+    static const Maker checkBox{L"BUTTON", BS_AUTOCHECKBOX, 0, true, true, wrap<TCheckBox>, nullptr};
+    static const Maker radioGroup{L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT, true, false, wrap<TRadioGroup>,
+                                  finishRadioGroup};
+    static const Maker spinEdit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true, wrap<TSpinEdit>, finishSpinEdit};
+    static const Maker statusBar{STATUSCLASSNAMEW, 0, 0, false, false, wrap<TStatusBar>, finishStatusBar};
+    static const Maker panel{L"STATIC", SS_ETCHEDFRAME, WS_EX_CONTROLPARENT, false, false, wrap<TPanel>, finishHolder};
+    static const Maker bevel{L"STATIC", SS_ETCHEDFRAME, 0, false, false, wrap<TBevel>, nullptr};
+    switch (kind) {
+    case ControlKind::Label: return label;
+    case ControlKind::Edit: return edit;
+    case ControlKind::Button: return button;
+    case ControlKind::BitBtn: return bitBtn;
+    case ControlKind::SpeedButton: return speedButton;
+    case ControlKind::CheckBox: return checkBox;
+    case ControlKind::RadioGroup: return radioGroup;
+    case ControlKind::SpinEdit: return spinEdit;
+    case ControlKind::StatusBar: return statusBar;
+    case ControlKind::Panel: return panel;
+    case ControlKind::Bevel:
+    case ControlKind::Timer: break;
+    }
+    return bevel;
+}
+
+} // namespace
+
 std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row, TControl *holder)
 {
     if (row.kind == ControlKind::Timer) {
@@ -228,51 +325,12 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
         timer->SetInterval(row.interval);
         return timer;
     }
+    const Maker &maker = makerOf(row.kind);
     HWND parent = holder ? holder->Native().hwnd : window.hwnd.get();
     auto peer = std::make_unique<Peer>(window, row);
-    const std::wstring caption = Wide(row.caption);
-    const DWORD tab = row.tab >= 0 && row.kind != ControlKind::SpeedButton ? WS_TABSTOP : 0;
-    switch (row.kind) {
-    case ControlKind::Label:
-        peer->hwnd = create(L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, parent);
-        break;
-    case ControlKind::Edit:
-        peer->hwnd = create(L"EDIT", caption, ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, parent);
-        break;
-    case ControlKind::Button:
-    case ControlKind::BitBtn:
-        peer->hwnd = create(L"BUTTON", caption, BS_PUSHBUTTON | tab, 0, parent);
-        break;
-    case ControlKind::SpeedButton:
-        // A static that notifies clicks never takes the focus.
-        peer->hwnd = create(L"STATIC", L"", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN, 0, parent);
-        break;
-    case ControlKind::CheckBox:
-        peer->hwnd = create(L"BUTTON", caption, BS_AUTOCHECKBOX | tab, 0, parent);
-        break;
-    case ControlKind::RadioGroup:
-        peer->hwnd = create(L"BUTTON", caption, BS_GROUPBOX, WS_EX_CONTROLPARENT, parent);
-        break;
-    case ControlKind::SpinEdit:
-        peer->hwnd = create(L"EDIT", caption, ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, parent);
-        peer->layoutWidth = row.width;
-        peer->minValue = row.minValue;
-        peer->maxValue = row.maxValue;
-        break;
-    case ControlKind::StatusBar:
-        peer->hwnd = create(STATUSCLASSNAMEW, L"", 0, 0, parent);
-        break;
-    case ControlKind::Panel:
-        peer->hwnd = create(L"STATIC", L"", SS_ETCHEDFRAME, WS_EX_CONTROLPARENT, parent);
-        break;
-    case ControlKind::Bevel:
-        // Only a frame: clicks go through to what lies under it.
-        peer->hwnd = create(L"STATIC", L"", SS_ETCHEDFRAME, 0, parent);
-        break;
-    case ControlKind::Timer:
-        break;
-    }
-    HWND hwnd = peer->hwnd;
+    const DWORD tab = maker.tabStop && row.tab >= 0 ? WS_TABSTOP : 0;
+    HWND hwnd = peer->hwnd = create(maker.windowClass, maker.captioned ? Wide(row.caption) : std::wstring(),
+                                    maker.style | tab, maker.exStyle, parent);
     SetPropW(hwnd, kPeerProperty, peer.get());
     window.peers[hwnd] = peer.get();
 
@@ -287,60 +345,14 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
     }
     SetWindowPos(hwnd, row.kind == ControlKind::Bevel ? HWND_BOTTOM : HWND_TOP, window.Scaled(row.left),
                  window.Scaled(row.top), window.Scaled(row.width), window.Scaled(row.height), SWP_NOACTIVATE);
-
-    switch (row.kind) {
-    case ControlKind::Button:
-    case ControlKind::BitBtn:
-        SetWindowSubclass(hwnd, buttonProc, 1, 0);
-        break;
-    case ControlKind::Edit:
-        SetWindowSubclass(hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(peer.get()));
-        break;
-    case ControlKind::SpinEdit: {
-        SetWindowSubclass(hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(peer.get()));
-        peer->updown = create(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT, 0, parent);
-        SendMessageW(peer->updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
-        SetPropW(peer->updown, kPeerProperty, peer.get());
-        window.peers[peer->updown] = peer.get();
-        break;
-    }
-    case ControlKind::RadioGroup:
-        SetWindowSubclass(hwnd, holderProc, 1, 0);
-        makeRadioItems(*peer, row, row.tab >= 0);
-        for (HWND item : peer->items) {
-            SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*peer)), FALSE);
-            window.peers[item] = peer.get();
-        }
-        break;
-    case ControlKind::Panel:
-        SetWindowSubclass(hwnd, holderProc, 1, 0);
-        break;
-    case ControlKind::StatusBar:
-        window.statusBars.push_back(peer.get());
-        break;
-    default:
-        break;
-    }
+    if (maker.finish)
+        maker.finish(*peer, row, parent);
     if (!row.glyph.empty() && (row.kind == ControlKind::BitBtn || row.kind == ControlKind::SpeedButton)) {
         peer->glyph = row.glyph;
         SetGlyph(*peer);
     }
 
-    std::unique_ptr<TControl> control;
-    switch (row.kind) {
-    case ControlKind::Label: control = std::make_unique<TLabel>(std::move(peer)); break;
-    case ControlKind::Edit: control = std::make_unique<TEdit>(std::move(peer)); break;
-    case ControlKind::Button: control = std::make_unique<TButton>(std::move(peer)); break;
-    case ControlKind::BitBtn: control = std::make_unique<TBitBtn>(std::move(peer)); break;
-    case ControlKind::SpeedButton: control = std::make_unique<TSpeedButton>(std::move(peer)); break;
-    case ControlKind::CheckBox: control = std::make_unique<TCheckBox>(std::move(peer)); break;
-    case ControlKind::RadioGroup: control = std::make_unique<TRadioGroup>(std::move(peer)); break;
-    case ControlKind::SpinEdit: control = std::make_unique<TSpinEdit>(std::move(peer)); break;
-    case ControlKind::StatusBar: control = std::make_unique<TStatusBar>(std::move(peer)); break;
-    case ControlKind::Panel: control = std::make_unique<TPanel>(std::move(peer)); break;
-    case ControlKind::Bevel: control = std::make_unique<TBevel>(std::move(peer)); break;
-    case ControlKind::Timer: break;
-    }
+    std::unique_ptr<TControl> control = maker.wrap(std::move(peer));
     if (auto *label = dynamic_cast<TLabel *>(control.get()))
         label->SetCaption(row.caption);
     if (row.shown)
