@@ -89,9 +89,10 @@ LRESULT CALLBACK holderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
+// A child window; it fails loudly instead of leaving a control without one.
 HWND create(const wchar_t *cls, const std::wstring &text, DWORD style, DWORD exStyle, HWND parent)
 {
-    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!hwnd)
         throw std::runtime_error("a control of the class " + Utf8(cls) + " cannot be created (error "
@@ -192,7 +193,8 @@ void makeRadioItems(Peer &peer, const ControlLayout &row, int tabStop)
     const int itemHeight = std::min(w.Scaled(17), static_cast<int>(step));
     for (int i = 0; i < count; ++i) {
         DWORD style = BS_AUTORADIOBUTTON | WS_VISIBLE | (i == 0 ? WS_GROUP : 0) | (i == 0 && tabStop ? WS_TABSTOP : 0);
-        HWND item = create(L"BUTTON", Wide(row.items[static_cast<std::size_t>(i)]), style, 0, peer.hwnd);
+        HWND item = create(L"BUTTON", Wide(row.items[static_cast<std::size_t>(i)]), style | WS_CLIPSIBLINGS, 0,
+                           peer.hwnd);
         SetWindowPos(item, nullptr, static_cast<int>(side), static_cast<int>(top + i * step + (step - itemHeight) / 2),
                      w.Scaled(row.width) - static_cast<int>(2 * side), itemHeight, SWP_NOZORDER | SWP_NOACTIVATE);
         SetPropW(item, kPeerProperty, &peer);
@@ -330,7 +332,7 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
     auto peer = std::make_unique<Peer>(window, row);
     const DWORD tab = maker.tabStop && row.tab >= 0 ? WS_TABSTOP : 0;
     HWND hwnd = peer->hwnd = create(maker.windowClass, maker.captioned ? Wide(row.caption) : std::wstring(),
-                                    maker.style | tab, maker.exStyle, parent);
+                                    maker.style | tab | WS_CLIPSIBLINGS, maker.exStyle, parent);
     SetPropW(hwnd, kPeerProperty, peer.get());
     window.peers[hwnd] = peer.get();
 
