@@ -148,7 +148,7 @@ HIMAGELIST loadGlyphs(const std::string &path)
 
 } // namespace
 
-void SetGlyph(Peer &peer)
+void SetGlyph(GlyphPeer &peer)
 {
     ImageListOwner glyphs(loadGlyphs(glyphForScale(peer.glyph, peer.window.scale)));
     if (!glyphs)
@@ -180,7 +180,7 @@ void SetGlyph(Peer &peer)
 
 namespace {
 
-void makeRadioItems(Peer &peer, const ControlLayout &row, int tabStop)
+void makeRadioItems(RadioPeer &peer, const ControlLayout &row, int tabStop)
 {
     const int count = static_cast<int>(row.items.size());
     if (count == 0)
@@ -230,6 +230,11 @@ template <class T> std::unique_ptr<TControl> wrap(std::unique_ptr<Peer> peer)
     return std::make_unique<T>(std::move(peer));
 }
 
+template <class P> std::unique_ptr<Peer> peerOf(FormPeer &window, const ControlLayout &row)
+{
+    return std::make_unique<P>(window, row);
+}
+
 void subclassButton(Peer &peer, const ControlLayout &, HWND)
 {
     SetWindowSubclass(peer.hwnd, buttonProc, 1, 0);
@@ -241,9 +246,10 @@ void subclassEdit(Peer &peer, const ControlLayout &, HWND)
 }
 
 // The edit box, its arrow pair beside it and the bounds.
-void finishSpinEdit(Peer &peer, const ControlLayout &row, HWND parent)
+void finishSpinEdit(Peer &control, const ControlLayout &row, HWND parent)
 {
-    subclassEdit(peer, row, parent);
+    subclassEdit(control, row, parent);
+    auto &peer = As<SpinPeer>(control);
     peer.layoutWidth = row.width;
     peer.minValue = row.minValue;
     peer.maxValue = row.maxValue;
@@ -258,9 +264,10 @@ void finishHolder(Peer &peer, const ControlLayout &, HWND)
     SetWindowSubclass(peer.hwnd, holderProc, 1, 0);
 }
 
-void finishRadioGroup(Peer &peer, const ControlLayout &row, HWND parent)
+void finishRadioGroup(Peer &control, const ControlLayout &row, HWND parent)
 {
-    finishHolder(peer, row, parent);
+    finishHolder(control, row, parent);
+    auto &peer = As<RadioPeer>(control);
     makeRadioItems(peer, row, row.tab >= 0);
     for (HWND item : peer.items) {
         SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(peer)), FALSE);
@@ -273,13 +280,14 @@ void finishStatusBar(Peer &peer, const ControlLayout &, HWND)
     peer.window.statusBars.push_back(&peer);
 }
 
-// How each kind of control is made: its native window, the class that
-// wraps it, and what it needs once it stands in its place with its font.
+// How each kind of control is made: its native window, its peer, the class
+// that wraps it, and what it needs once it stands in its place with its font.
 struct Maker {
     const wchar_t *windowClass;
     DWORD style, exStyle;
     bool captioned; // the row's caption is the native window's text
     bool tabStop;   // takes a place in the tab order when the row gives one
+    std::unique_ptr<Peer> (*peer)(FormPeer &, const ControlLayout &);
     std::unique_ptr<TControl> (*wrap)(std::unique_ptr<Peer>);
     void (*finish)(Peer &, const ControlLayout &, HWND parent);
 };
@@ -288,19 +296,25 @@ const Maker &makerOf(ControlKind kind)
 {
     // A speed button is a static that notifies clicks: it never takes the
     // focus. A bevel is only a frame: clicks go through to what lies under it.
-    static const Maker label{L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, true, false, wrap<TLabel>, nullptr};
-    static const Maker edit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true, wrap<TEdit>, subclassEdit};
-    static const Maker button{L"BUTTON", BS_PUSHBUTTON, 0, true, true, wrap<TButton>, subclassButton};
-    static const Maker bitBtn{L"BUTTON", BS_PUSHBUTTON, 0, true, true, wrap<TBitBtn>, subclassButton};
+    static const Maker label{L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, true, false,
+                             peerOf<Peer>, wrap<TLabel>, nullptr};
+    static const Maker edit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true,
+                            peerOf<Peer>, wrap<TEdit>, subclassEdit};
+    static const Maker button{L"BUTTON", BS_PUSHBUTTON, 0, true, true, peerOf<Peer>, wrap<TButton>, subclassButton};
+    static const Maker bitBtn{L"BUTTON", BS_PUSHBUTTON, 0, true, true,
+                              peerOf<GlyphPeer>, wrap<TBitBtn>, subclassButton};
     static const Maker speedButton{L"STATIC", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN, 0, false, false,
-                                   wrap<TSpeedButton>, nullptr};
-    static const Maker checkBox{L"BUTTON", BS_AUTOCHECKBOX, 0, true, true, wrap<TCheckBox>, nullptr};
-    static const Maker radioGroup{L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT, true, false, wrap<TRadioGroup>,
-                                  finishRadioGroup};
-    static const Maker spinEdit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true, wrap<TSpinEdit>, finishSpinEdit};
-    static const Maker statusBar{STATUSCLASSNAMEW, 0, 0, false, false, wrap<TStatusBar>, finishStatusBar};
-    static const Maker panel{L"STATIC", SS_ETCHEDFRAME, WS_EX_CONTROLPARENT, false, false, wrap<TPanel>, finishHolder};
-    static const Maker bevel{L"STATIC", SS_ETCHEDFRAME, 0, false, false, wrap<TBevel>, nullptr};
+                                   peerOf<GlyphPeer>, wrap<TSpeedButton>, nullptr};
+    static const Maker checkBox{L"BUTTON", BS_AUTOCHECKBOX, 0, true, true, peerOf<Peer>, wrap<TCheckBox>, nullptr};
+    static const Maker radioGroup{L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT, true, false,
+                                  peerOf<RadioPeer>, wrap<TRadioGroup>, finishRadioGroup};
+    static const Maker spinEdit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true,
+                                peerOf<SpinPeer>, wrap<TSpinEdit>, finishSpinEdit};
+    static const Maker statusBar{STATUSCLASSNAMEW, 0, 0, false, false,
+                                 peerOf<Peer>, wrap<TStatusBar>, finishStatusBar};
+    static const Maker panel{L"STATIC", SS_ETCHEDFRAME, WS_EX_CONTROLPARENT, false, false,
+                             peerOf<Peer>, wrap<TPanel>, finishHolder};
+    static const Maker bevel{L"STATIC", SS_ETCHEDFRAME, 0, false, false, peerOf<Peer>, wrap<TBevel>, nullptr};
     switch (kind) {
     case ControlKind::Label: return label;
     case ControlKind::Edit: return edit;
@@ -329,7 +343,7 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
     }
     const Maker &maker = makerOf(row.kind);
     HWND parent = holder ? holder->Native().hwnd : window.hwnd.get();
-    auto peer = std::make_unique<Peer>(window, row);
+    std::unique_ptr<Peer> peer = maker.peer(window, row);
     const DWORD tab = maker.tabStop && row.tab >= 0 ? WS_TABSTOP : 0;
     HWND hwnd = peer->hwnd = create(maker.windowClass, maker.captioned ? Wide(row.caption) : std::wstring(),
                                     maker.style | tab | WS_CLIPSIBLINGS, maker.exStyle, parent);
@@ -349,9 +363,9 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
                  window.Scaled(row.top), window.Scaled(row.width), window.Scaled(row.height), SWP_NOACTIVATE);
     if (maker.finish)
         maker.finish(*peer, row, parent);
-    if (!row.glyph.empty() && (row.kind == ControlKind::BitBtn || row.kind == ControlKind::SpeedButton)) {
-        peer->glyph = row.glyph;
-        SetGlyph(*peer);
+    if (auto *glyph = dynamic_cast<GlyphPeer *>(peer.get()); glyph && !row.glyph.empty()) {
+        glyph->glyph = row.glyph;
+        SetGlyph(*glyph);
     }
 
     std::unique_ptr<TControl> control = maker.wrap(std::move(peer));

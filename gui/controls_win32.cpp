@@ -39,7 +39,8 @@ namespace {
 void leaveFocusWithWindow(Peer &peer)
 {
     HWND focus = GetFocus();
-    if (focus && (focus == peer.hwnd || IsChild(peer.hwnd, focus) || focus == peer.updown))
+    const std::vector<HWND> parts = peer.Parts();
+    if (focus && (focus == peer.hwnd || IsChild(peer.hwnd, focus) || std::count(parts.begin(), parts.end(), focus)))
         SetFocus(peer.window.hwnd.get());
 }
 
@@ -47,8 +48,8 @@ void showWindows(Peer &peer, bool show)
 {
     const int how = show ? SW_SHOWNA : SW_HIDE;
     ShowWindow(peer.hwnd, how);
-    if (peer.updown)
-        ShowWindow(peer.updown, how);
+    for (HWND part : peer.Parts())
+        ShowWindow(part, how);
 }
 
 } // namespace
@@ -88,11 +89,8 @@ void TControl::SetEnabled(bool enabled)
         detail::leaveFocusWithWindow(*peer_);
     peer_->enabled = enabled;
     EnableWindow(peer_->hwnd, enabled);
-    if (peer_->updown)
-        EnableWindow(peer_->updown, enabled);
-    // A radio group's items do not follow their box by themselves.
-    for (HWND item : peer_->items)
-        EnableWindow(item, enabled);
+    for (HWND part : peer_->Parts())
+        EnableWindow(part, enabled);
 }
 
 bool TControl::Focused() const
@@ -106,8 +104,9 @@ void TControl::SetFocus()
     if (!detail::UsableInWindow(peer_->hwnd))
         return;
     HWND target = peer_->hwnd;
-    if (!peer_->items.empty())
-        target = peer_->items[static_cast<std::size_t>(std::max(0, static_cast<TRadioGroup *>(this)->ItemIndex()))];
+    // A radio group takes it on its tab stop: the checked item, else the first.
+    if (auto *group = dynamic_cast<TRadioGroup *>(this); group && !group->Items().empty())
+        target = detail::As<detail::RadioPeer>(*peer_).items[static_cast<std::size_t>(std::max(0, group->ItemIndex()))];
     ::SetFocus(target);
 }
 
@@ -194,7 +193,7 @@ std::string TRadioGroup::Caption() const
 std::vector<std::string> TRadioGroup::Items() const
 {
     std::vector<std::string> items;
-    for (HWND item : peer_->items)
+    for (HWND item : detail::As<detail::RadioPeer>(*peer_).items)
         items.push_back(detail::WindowText(item));
     return items;
 }
@@ -202,8 +201,9 @@ std::vector<std::string> TRadioGroup::Items() const
 void TRadioGroup::DrawItemIndex()
 {
     const int index = itemIndex_;
-    for (std::size_t i = 0; i < peer_->items.size(); ++i) {
-        HWND item = peer_->items[i];
+    const std::vector<HWND> &items = detail::As<detail::RadioPeer>(*peer_).items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        HWND item = items[i];
         SendMessageW(item, BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
         // One stop in the tab order: the checked item, else the first.
         const bool stop = static_cast<int>(i) == std::max(0, index);
@@ -225,12 +225,12 @@ void TSpinEdit::SetText(const std::string &text)
 
 int TSpinEdit::MinValue() const
 {
-    return peer_->minValue;
+    return detail::As<detail::SpinPeer>(*peer_).minValue;
 }
 
 int TSpinEdit::MaxValue() const
 {
-    return peer_->maxValue;
+    return detail::As<detail::SpinPeer>(*peer_).maxValue;
 }
 
 std::string TStatusBar::PanelText(int index) const

@@ -49,11 +49,12 @@ void command(Peer *peer, HWND from, WORD code)
                 ->ReportChecked(SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED);
         break;
     case ControlKind::RadioGroup: {
-        auto it = std::find(peer->items.begin(), peer->items.end(), from);
-        if (code != BN_CLICKED || it == peer->items.end() || SendMessageW(from, BM_GETCHECK, 0, 0) != BST_CHECKED)
+        const std::vector<HWND> &items = As<RadioPeer>(*peer).items;
+        auto it = std::find(items.begin(), items.end(), from);
+        if (code != BN_CLICKED || it == items.end() || SendMessageW(from, BM_GETCHECK, 0, 0) != BST_CHECKED)
             break;
         if (*peer->window.live)
-            static_cast<TRadioGroup *>(peer->control)->ReportItemIndex(static_cast<int>(it - peer->items.begin()));
+            static_cast<TRadioGroup *>(peer->control)->ReportItemIndex(static_cast<int>(it - items.begin()));
         break;
     }
     default:
@@ -113,19 +114,20 @@ void changeDpi(FormPeer *form, UINT dpi, const RECT &proposed)
     };
     const auto scaled = [ratio](LONG v) { return static_cast<int>(v * ratio + (v < 0 ? -0.5 : 0.5)); };
     for (const auto &[hwnd, peer] : form->peers) {
-        if (hwnd == peer->updown)
+        auto *spin = dynamic_cast<SpinPeer *>(peer);
+        if (spin && hwnd == spin->updown)
             continue;
         // A spin edit gets back its whole width; the arrows take theirs again below.
         const RECT r = place(hwnd);
-        const int width = peer->updown && hwnd == peer->hwnd ? form->Scaled(peer->layoutWidth) : scaled(r.right - r.left);
+        const int width = spin && hwnd == peer->hwnd ? form->Scaled(spin->layoutWidth) : scaled(r.right - r.left);
         SetWindowPos(hwnd, nullptr, scaled(r.left), scaled(r.top), width, scaled(r.bottom - r.top),
                      SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*peer)), TRUE);
-        if (!peer->glyph.empty() && hwnd == peer->hwnd)
-            SetGlyph(*peer);
+        if (auto *glyph = dynamic_cast<GlyphPeer *>(peer); glyph && !glyph->glyph.empty() && hwnd == peer->hwnd)
+            SetGlyph(*glyph);
     }
     for (const auto &[hwnd, peer] : form->peers) {
-        if (hwnd == peer->updown)
+        if (auto *spin = dynamic_cast<SpinPeer *>(peer); spin && hwnd == spin->updown)
             SendMessageW(hwnd, UDM_SETBUDDY, reinterpret_cast<WPARAM>(peer->hwnd), 0);
     }
     SetWindowPos(form->hwnd.get(), nullptr, proposed.left, proposed.top, proposed.right - proposed.left,

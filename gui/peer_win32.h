@@ -43,9 +43,16 @@ struct LiveFlag {
     ~LiveFlag() { *flag = false; }
 };
 
+// What every control's native window has; the kinds that have more add it
+// below.
 class Peer {
 public:
     Peer(FormPeer &owner, const ControlLayout &row) : window(owner), kind(row.kind) {}
+    virtual ~Peer() = default;
+    Peer(const Peer &) = delete;
+    Peer &operator=(const Peer &) = delete;
+    // The native windows beside hwnd that are shown, hidden and enabled with it.
+    virtual std::vector<HWND> Parts() const { return {}; }
     FormPeer &window;
     ControlKind kind;
     TControl *control = nullptr;
@@ -55,15 +62,44 @@ public:
     COLORREF color = 0;
     bool coloured = false;
     bool visible = true, enabled = true; // the control's own flags
-    // Spin edit: the arrow pair and the bounds.
+};
+
+// A spin edit: the edit box, the arrow pair beside it, the bounds.
+class SpinPeer final : public Peer {
+public:
+    using Peer::Peer;
+    std::vector<HWND> Parts() const override { return {updown}; }
     HWND updown = nullptr;
     int layoutWidth = 0;           // edit and arrows, in the layout's pixels
     int minValue = 0, maxValue = 0;
-    // Radio group: the items.
-    std::vector<HWND> items;
-    std::string glyph;             // the glyph's resource path, if any
-    ImageListOwner glyphs;         // glyph button: its faces at the window's scale
 };
+
+// A radio group: its box and the items in it.
+class RadioPeer final : public Peer {
+public:
+    using Peer::Peer;
+    // The items do not follow their box by themselves.
+    std::vector<HWND> Parts() const override { return items; }
+    std::vector<HWND> items;
+};
+
+// A button with a glyph: its resource path and its faces at the window's scale.
+class GlyphPeer final : public Peer {
+public:
+    using Peer::Peer;
+    std::string glyph;
+    ImageListOwner glyphs;
+};
+
+// The peer of a control known to be of that kind.
+template <class P> P &As(Peer &peer)
+{
+    return static_cast<P &>(peer);
+}
+template <class P> const P &As(const Peer &peer)
+{
+    return static_cast<const P &>(peer);
+}
 
 // Ticks come from a thread that waits on a high-resolution waitable timer and
 // posts one message at a time to the timer window; a tick still waiting to
@@ -138,7 +174,7 @@ FontOwner MakeFont(const FontSpec &wanted, const FontSpec &base, double scale);
 // The icon compiled in under a layout's resource path, of that side.
 HICON LoadIconResource(const std::string &path, int size);
 // Draws the peer's glyph at its window's scale.
-void SetGlyph(Peer &peer);
+void SetGlyph(GlyphPeer &peer);
 constexpr UINT kTickMessage = WM_APP + 1;
 
 } // namespace gui::detail

@@ -35,12 +35,12 @@ LONG fontHeight(HWND hwnd)
 
 Shape shapeOf(TForm &form)
 {
-    const detail::Peer &spin = form.Find<TSpinEdit>("spnTime")->Native();
+    const auto &spin = detail::As<detail::SpinPeer>(form.Find<TSpinEdit>("spnTime")->Native());
     const RECT box = inParent(spin.hwnd), arrows = inParent(spin.updown);
     RECT both{};
     UnionRect(&both, &box, &arrows);
     return {inParent(form.Find<TEdit>("edtName")->Native().hwnd), both, arrows,
-            inParent(form.Find<TRadioGroup>("rgMode")->Native().items.at(2)),
+            inParent(detail::As<detail::RadioPeer>(form.Find<TRadioGroup>("rgMode")->Native()).items.at(2)),
             fontHeight(form.Find<TLabel>("lblTime")->Native().hwnd), fontHeight(form.Native().hwnd.get())};
 }
 
