@@ -83,8 +83,12 @@ std::unique_ptr<TControl> makeCheckBox(const ControlLayout &row, QWidget *parent
 {
     auto *box = new QCheckBox(text(row.caption), parent);
     auto c = wrap<TCheckBox>(box);
-    // toggled, not clicked: the program's own changes count as well.
-    QObject::connect(box, &QCheckBox::toggled, box, [live, p = c.get()] { fire(live, p, &TCheckBox::OnClick); });
+    // What the box shows, whoever changed it; the program's own change is
+    // already the control's state and raises nothing again.
+    QObject::connect(box, &QCheckBox::toggled, box, [live, p = c.get()](bool checked) {
+        if (*live)
+            p->ReportChecked(checked);
+    });
     return c;
 }
 
@@ -97,9 +101,9 @@ std::unique_ptr<TControl> makeRadioGroup(const ControlLayout &row, QWidget *pare
     auto c = wrap<TRadioGroup>(group);
     // A change toggles the old item off and the new one on; only the
     // latter is the change.
-    QObject::connect(group->group(), &QButtonGroup::idToggled, group, [live, p = c.get()](int, bool checked) {
-        if (checked)
-            fire(live, p, &TRadioGroup::OnClick);
+    QObject::connect(group->group(), &QButtonGroup::idToggled, group, [live, p = c.get()](int id, bool checked) {
+        if (checked && *live)
+            p->ReportItemIndex(id);
     });
     group->setTabStop(row.tab >= 0);
     return c;
@@ -110,11 +114,12 @@ std::unique_ptr<TControl> makeSpinEdit(const ControlLayout &row, QWidget *parent
     auto *spin = new SpinLineEdit(row.minValue, row.maxValue, parent);
     spin->setText(text(row.caption));
     auto c = wrap<TSpinEdit>(spin);
+    spin->onStep = [p = c.get()](int delta) { p->Step(delta); };
     // The handler sees the value as typed; only then is it brought into range.
-    new FocusExitFilter(spin, [live, p = c.get(), spin] {
+    new FocusExitFilter(spin, [live, p = c.get()] {
         fire(live, p, &TSpinEdit::OnExit);
         if (*live)
-            spin->clampText();
+            p->ClampText();
     });
     return c;
 }

@@ -9,12 +9,10 @@
 #include <commctrl.h>
 
 #include <cctype>
+#include <stdexcept>
+#include <string>
 
 namespace gui::detail {
-
-int SpinValue(const Peer &peer);
-void SpinStep(Peer &peer, int delta);
-void SpinClampText(Peer &peer);
 
 namespace {
 
@@ -23,7 +21,7 @@ namespace {
 // window itself taking the focus is no exit.
 bool leftForControl(const Peer &peer, HWND to)
 {
-    return to && to != peer.window.hwnd && IsChild(peer.window.hwnd, to);
+    return to && to != peer.window.hwnd.get() && IsChild(peer.window.hwnd.get(), to);
 }
 
 LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
@@ -39,13 +37,13 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
             // into range.
             Fire(peer, &TSpinEdit::OnExit);
             if (*live)
-                SpinClampText(*peer);
+                static_cast<TSpinEdit *>(peer->control)->ClampText();
         }
         return result;
     }
     if (peer->kind == ControlKind::SpinEdit) {
         if (message == WM_KEYDOWN && (wParam == VK_UP || wParam == VK_DOWN)) {
-            SpinStep(*peer, wParam == VK_UP ? 1 : -1);
+            static_cast<TSpinEdit *>(peer->control)->Step(wParam == VK_UP ? 1 : -1);
             return 0;
         }
         if (message == WM_CHAR) {
@@ -91,10 +89,15 @@ LRESULT CALLBACK holderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
+// A child window; it fails loudly instead of leaving a control without one.
 HWND create(const wchar_t *cls, const std::wstring &text, DWORD style, DWORD exStyle, HWND parent)
 {
-    return CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, parent,
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,
+                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd)
+        throw std::runtime_error("a control of the class " + Utf8(cls) + " cannot be created (error "
+                                 + std::to_string(GetLastError()) + ")");
+    return hwnd;
 }
 
 bool hasOwnFont(const FontSpec &font)
@@ -145,42 +148,39 @@ HIMAGELIST loadGlyphs(const std::string &path)
 
 } // namespace
 
-void SetGlyph(Peer &peer)
+void SetGlyph(GlyphPeer &peer)
 {
-    HIMAGELIST glyphs = loadGlyphs(glyphForScale(peer.glyph, peer.window.scale));
+    ImageListOwner glyphs(loadGlyphs(glyphForScale(peer.glyph, peer.window.scale)));
     if (!glyphs)
         return;
-    HIMAGELIST previous = peer.glyphs;
+    // The faces shown before are freed once the control shows the new ones.
     if (peer.kind == ControlKind::SpeedButton) {
-        peer.glyphs = glyphs;
-        HICON icon = ImageList_GetIcon(glyphs, 0, ILD_NORMAL);
+        HICON icon = ImageList_GetIcon(glyphs.get(), 0, ILD_NORMAL);
         if (auto old = reinterpret_cast<HICON>(
                 SendMessageW(peer.hwnd, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon))))
             DestroyIcon(old);
-    } else {
-        // Per state: normal, hot, pressed, disabled, default, stylus hot.
-        int side = 0;
-        ImageList_GetIconSize(glyphs, &side, &side);
-        HIMAGELIST states = ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 6, 0);
-        const int faces[6] = {0, 0, 0, 1, 0, 0};
-        for (int face : faces) {
-            HICON icon = ImageList_GetIcon(glyphs, face, ILD_NORMAL);
-            ImageList_AddIcon(states, icon);
-            DestroyIcon(icon);
-        }
-        ImageList_Destroy(glyphs);
-        peer.glyphs = states;
-        const int margin = peer.window.Scaled(2);
-        BUTTON_IMAGELIST images{states, {margin, 0, margin, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
-        SendMessageW(peer.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+        peer.glyphs = std::move(glyphs);
+        return;
     }
-    if (previous)
-        ImageList_Destroy(previous);
+    // Per state: normal, hot, pressed, disabled, default, stylus hot.
+    int side = 0;
+    ImageList_GetIconSize(glyphs.get(), &side, &side);
+    ImageListOwner states(ImageList_Create(side, side, ILC_COLOR24 | ILC_MASK, 6, 0));
+    const int faces[6] = {0, 0, 0, 1, 0, 0};
+    for (int face : faces) {
+        HICON icon = ImageList_GetIcon(glyphs.get(), face, ILD_NORMAL);
+        ImageList_AddIcon(states.get(), icon);
+        DestroyIcon(icon);
+    }
+    const int margin = peer.window.Scaled(2);
+    BUTTON_IMAGELIST images{states.get(), {margin, 0, margin, 0}, BUTTON_IMAGELIST_ALIGN_LEFT};
+    SendMessageW(peer.hwnd, BCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(&images));
+    peer.glyphs = std::move(states);
 }
 
 namespace {
 
-void makeRadioItems(Peer &peer, const ControlLayout &row, int tabStop)
+void makeRadioItems(RadioPeer &peer, const ControlLayout &row, int tabStop)
 {
     const int count = static_cast<int>(row.items.size());
     if (count == 0)
@@ -193,7 +193,8 @@ void makeRadioItems(Peer &peer, const ControlLayout &row, int tabStop)
     const int itemHeight = std::min(w.Scaled(17), static_cast<int>(step));
     for (int i = 0; i < count; ++i) {
         DWORD style = BS_AUTORADIOBUTTON | WS_VISIBLE | (i == 0 ? WS_GROUP : 0) | (i == 0 && tabStop ? WS_TABSTOP : 0);
-        HWND item = create(L"BUTTON", Wide(row.items[static_cast<std::size_t>(i)]), style, 0, peer.hwnd);
+        HWND item = create(L"BUTTON", Wide(row.items[static_cast<std::size_t>(i)]), style | WS_CLIPSIBLINGS, 0,
+                           peer.hwnd);
         SetWindowPos(item, nullptr, static_cast<int>(side), static_cast<int>(top + i * step + (step - itemHeight) / 2),
                      w.Scaled(row.width) - static_cast<int>(2 * side), itemHeight, SWP_NOZORDER | SWP_NOACTIVATE);
         SetPropW(item, kPeerProperty, &peer);
@@ -203,17 +204,17 @@ void makeRadioItems(Peer &peer, const ControlLayout &row, int tabStop)
 
 } // namespace
 
-HFONT MakeFont(const FontSpec &wanted, const FontSpec &base, double scale)
+FontOwner MakeFont(const FontSpec &wanted, const FontSpec &base, double scale)
 {
     const std::string &family = wanted.family.empty() ? base.family : wanted.family;
     const int px = wanted.sizePx > 0 ? wanted.sizePx : base.sizePx;
     // Every text of the windows is Czech: a font of one code page (the
     // bitmap MS Sans Serif) must be its Central European face, or "č" and
     // "ř" come out as bars; a Unicode font draws them either way.
-    return CreateFontW(-static_cast<int>(px * scale + 0.5), 0, 0, 0, wanted.bold || base.bold ? FW_BOLD : FW_NORMAL,
-                       FALSE, FALSE, FALSE, EASTEUROPE_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                       Wide(family).c_str());
+    return FontOwner(CreateFontW(-static_cast<int>(px * scale + 0.5), 0, 0, 0,
+                                 wanted.bold || base.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                 EASTEUROPE_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                 DEFAULT_PITCH | FF_DONTCARE, Wide(family).c_str()));
 }
 
 HICON LoadIconResource(const std::string &path, int size)
@@ -222,6 +223,117 @@ HICON LoadIconResource(const std::string &path, int size)
                                          size, LR_DEFAULTCOLOR | LR_SHARED));
 }
 
+namespace {
+
+template <class T> std::unique_ptr<TControl> wrap(std::unique_ptr<Peer> peer)
+{
+    return std::make_unique<T>(std::move(peer));
+}
+
+template <class P> std::unique_ptr<Peer> peerOf(FormPeer &window, const ControlLayout &row)
+{
+    return std::make_unique<P>(window, row);
+}
+
+void subclassButton(Peer &peer, const ControlLayout &, HWND)
+{
+    SetWindowSubclass(peer.hwnd, buttonProc, 1, 0);
+}
+
+void subclassEdit(Peer &peer, const ControlLayout &, HWND)
+{
+    SetWindowSubclass(peer.hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(&peer));
+}
+
+// The edit box, its arrow pair beside it and the bounds.
+void finishSpinEdit(Peer &control, const ControlLayout &row, HWND parent)
+{
+    subclassEdit(control, row, parent);
+    auto &peer = As<SpinPeer>(control);
+    peer.layoutWidth = row.width;
+    peer.minValue = row.minValue;
+    peer.maxValue = row.maxValue;
+    peer.updown = create(UPDOWN_CLASSW, L"", UDS_ALIGNRIGHT, 0, parent);
+    SendMessageW(peer.updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(peer.hwnd), 0);
+    SetPropW(peer.updown, kPeerProperty, &peer);
+    peer.window.peers[peer.updown] = &peer;
+}
+
+void finishHolder(Peer &peer, const ControlLayout &, HWND)
+{
+    SetWindowSubclass(peer.hwnd, holderProc, 1, 0);
+}
+
+void finishRadioGroup(Peer &control, const ControlLayout &row, HWND parent)
+{
+    finishHolder(control, row, parent);
+    auto &peer = As<RadioPeer>(control);
+    makeRadioItems(peer, row, row.tab >= 0);
+    for (HWND item : peer.items) {
+        SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(peer)), FALSE);
+        peer.window.peers[item] = &peer;
+    }
+}
+
+void finishStatusBar(Peer &peer, const ControlLayout &, HWND)
+{
+    peer.window.statusBars.push_back(&peer);
+}
+
+// How each kind of control is made: its native window, its peer, the class
+// that wraps it, and what it needs once it stands in its place with its font.
+struct Maker {
+    const wchar_t *windowClass;
+    DWORD style, exStyle;
+    bool captioned; // the row's caption is the native window's text
+    bool tabStop;   // takes a place in the tab order when the row gives one
+    std::unique_ptr<Peer> (*peer)(FormPeer &, const ControlLayout &);
+    std::unique_ptr<TControl> (*wrap)(std::unique_ptr<Peer>);
+    void (*finish)(Peer &, const ControlLayout &, HWND parent);
+};
+
+const Maker &makerOf(ControlKind kind)
+{
+    // A speed button is a static that notifies clicks: it never takes the
+    // focus. A bevel is only a frame: clicks go through to what lies under it.
+    static const Maker label{L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, true, false,
+                             peerOf<Peer>, wrap<TLabel>, nullptr};
+    static const Maker edit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true,
+                            peerOf<Peer>, wrap<TEdit>, subclassEdit};
+    static const Maker button{L"BUTTON", BS_PUSHBUTTON, 0, true, true, peerOf<Peer>, wrap<TButton>, subclassButton};
+    static const Maker bitBtn{L"BUTTON", BS_PUSHBUTTON, 0, true, true,
+                              peerOf<GlyphPeer>, wrap<TBitBtn>, subclassButton};
+    static const Maker speedButton{L"STATIC", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN, 0, false, false,
+                                   peerOf<GlyphPeer>, wrap<TSpeedButton>, nullptr};
+    static const Maker checkBox{L"BUTTON", BS_AUTOCHECKBOX, 0, true, true, peerOf<Peer>, wrap<TCheckBox>, nullptr};
+    static const Maker radioGroup{L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT, true, false,
+                                  peerOf<RadioPeer>, wrap<TRadioGroup>, finishRadioGroup};
+    static const Maker spinEdit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true,
+                                peerOf<SpinPeer>, wrap<TSpinEdit>, finishSpinEdit};
+    static const Maker statusBar{STATUSCLASSNAMEW, 0, 0, false, false,
+                                 peerOf<Peer>, wrap<TStatusBar>, finishStatusBar};
+    static const Maker panel{L"STATIC", SS_ETCHEDFRAME, WS_EX_CONTROLPARENT, false, false,
+                             peerOf<Peer>, wrap<TPanel>, finishHolder};
+    static const Maker bevel{L"STATIC", SS_ETCHEDFRAME, 0, false, false, peerOf<Peer>, wrap<TBevel>, nullptr};
+    switch (kind) {
+    case ControlKind::Label: return label;
+    case ControlKind::Edit: return edit;
+    case ControlKind::Button: return button;
+    case ControlKind::BitBtn: return bitBtn;
+    case ControlKind::SpeedButton: return speedButton;
+    case ControlKind::CheckBox: return checkBox;
+    case ControlKind::RadioGroup: return radioGroup;
+    case ControlKind::SpinEdit: return spinEdit;
+    case ControlKind::StatusBar: return statusBar;
+    case ControlKind::Panel: return panel;
+    case ControlKind::Bevel:
+    case ControlKind::Timer: break;
+    }
+    return bevel;
+}
+
+} // namespace
+
 std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row, TControl *holder)
 {
     if (row.kind == ControlKind::Timer) {
@@ -229,51 +341,12 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
         timer->SetInterval(row.interval);
         return timer;
     }
-    HWND parent = holder ? holder->Native().hwnd : window.hwnd;
-    auto peer = std::make_unique<Peer>(window, row);
-    const std::wstring caption = Wide(row.caption);
-    const DWORD tab = row.tab >= 0 && row.kind != ControlKind::SpeedButton ? WS_TABSTOP : 0;
-    switch (row.kind) {
-    case ControlKind::Label:
-        peer->hwnd = create(L"STATIC", caption, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, parent);
-        break;
-    case ControlKind::Edit:
-        peer->hwnd = create(L"EDIT", caption, ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, parent);
-        break;
-    case ControlKind::Button:
-    case ControlKind::BitBtn:
-        peer->hwnd = create(L"BUTTON", caption, BS_PUSHBUTTON | tab, 0, parent);
-        break;
-    case ControlKind::SpeedButton:
-        // A static that notifies clicks never takes the focus.
-        peer->hwnd = create(L"STATIC", L"", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN, 0, parent);
-        break;
-    case ControlKind::CheckBox:
-        peer->hwnd = create(L"BUTTON", caption, BS_AUTOCHECKBOX | tab, 0, parent);
-        break;
-    case ControlKind::RadioGroup:
-        peer->hwnd = create(L"BUTTON", caption, BS_GROUPBOX, WS_EX_CONTROLPARENT, parent);
-        break;
-    case ControlKind::SpinEdit:
-        peer->hwnd = create(L"EDIT", caption, ES_AUTOHSCROLL | tab, WS_EX_CLIENTEDGE, parent);
-        peer->layoutWidth = row.width;
-        peer->minValue = row.minValue;
-        peer->maxValue = row.maxValue;
-        break;
-    case ControlKind::StatusBar:
-        peer->hwnd = create(STATUSCLASSNAMEW, L"", 0, 0, parent);
-        break;
-    case ControlKind::Panel:
-        peer->hwnd = create(L"STATIC", L"", SS_ETCHEDFRAME, WS_EX_CONTROLPARENT, parent);
-        break;
-    case ControlKind::Bevel:
-        // Only a frame: clicks go through to what lies under it.
-        peer->hwnd = create(L"STATIC", L"", SS_ETCHEDFRAME, 0, parent);
-        break;
-    case ControlKind::Timer:
-        break;
-    }
-    HWND hwnd = peer->hwnd;
+    const Maker &maker = makerOf(row.kind);
+    HWND parent = holder ? holder->Native().hwnd : window.hwnd.get();
+    std::unique_ptr<Peer> peer = maker.peer(window, row);
+    const DWORD tab = maker.tabStop && row.tab >= 0 ? WS_TABSTOP : 0;
+    HWND hwnd = peer->hwnd = create(maker.windowClass, maker.captioned ? Wide(row.caption) : std::wstring(),
+                                    maker.style | tab | WS_CLIPSIBLINGS, maker.exStyle, parent);
     SetPropW(hwnd, kPeerProperty, peer.get());
     window.peers[hwnd] = peer.get();
 
@@ -281,68 +354,21 @@ std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row,
         peer->fontSpec = row.font;
         peer->font = MakeFont(row.font, window.form->Layout().font, window.scale);
     }
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : window.font), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*peer)), FALSE);
     if (row.font.color != FontColor::WindowText) {
         peer->coloured = true;
         peer->color = row.font.color == FontColor::Blue ? RGB(0, 0, 255) : RGB(255, 0, 0);
     }
     SetWindowPos(hwnd, row.kind == ControlKind::Bevel ? HWND_BOTTOM : HWND_TOP, window.Scaled(row.left),
                  window.Scaled(row.top), window.Scaled(row.width), window.Scaled(row.height), SWP_NOACTIVATE);
-
-    switch (row.kind) {
-    case ControlKind::Button:
-    case ControlKind::BitBtn:
-        SetWindowSubclass(hwnd, buttonProc, 1, 0);
-        break;
-    case ControlKind::Edit:
-        SetWindowSubclass(hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(peer.get()));
-        break;
-    case ControlKind::SpinEdit: {
-        SetWindowSubclass(hwnd, editProc, 1, reinterpret_cast<DWORD_PTR>(peer.get()));
-        peer->updown = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | UDS_ALIGNRIGHT, 0, 0, 0, 0, parent, nullptr,
-                                       GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(peer->updown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(hwnd), 0);
-        SetPropW(peer->updown, kPeerProperty, peer.get());
-        window.peers[peer->updown] = peer.get();
-        break;
-    }
-    case ControlKind::RadioGroup:
-        SetWindowSubclass(hwnd, holderProc, 1, 0);
-        makeRadioItems(*peer, row, row.tab >= 0);
-        for (HWND item : peer->items) {
-            SendMessageW(item, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : window.font), FALSE);
-            window.peers[item] = peer.get();
-        }
-        break;
-    case ControlKind::Panel:
-        SetWindowSubclass(hwnd, holderProc, 1, 0);
-        break;
-    case ControlKind::StatusBar:
-        window.statusBars.push_back(peer.get());
-        break;
-    default:
-        break;
-    }
-    if (!row.glyph.empty() && (row.kind == ControlKind::BitBtn || row.kind == ControlKind::SpeedButton)) {
-        peer->glyph = row.glyph;
-        SetGlyph(*peer);
+    if (maker.finish)
+        maker.finish(*peer, row, parent);
+    if (auto *glyph = dynamic_cast<GlyphPeer *>(peer.get()); glyph && !row.glyph.empty()) {
+        glyph->glyph = row.glyph;
+        SetGlyph(*glyph);
     }
 
-    std::unique_ptr<TControl> control;
-    switch (row.kind) {
-    case ControlKind::Label: control = std::make_unique<TLabel>(std::move(peer)); break;
-    case ControlKind::Edit: control = std::make_unique<TEdit>(std::move(peer)); break;
-    case ControlKind::Button: control = std::make_unique<TButton>(std::move(peer)); break;
-    case ControlKind::BitBtn: control = std::make_unique<TBitBtn>(std::move(peer)); break;
-    case ControlKind::SpeedButton: control = std::make_unique<TSpeedButton>(std::move(peer)); break;
-    case ControlKind::CheckBox: control = std::make_unique<TCheckBox>(std::move(peer)); break;
-    case ControlKind::RadioGroup: control = std::make_unique<TRadioGroup>(std::move(peer)); break;
-    case ControlKind::SpinEdit: control = std::make_unique<TSpinEdit>(std::move(peer)); break;
-    case ControlKind::StatusBar: control = std::make_unique<TStatusBar>(std::move(peer)); break;
-    case ControlKind::Panel: control = std::make_unique<TPanel>(std::move(peer)); break;
-    case ControlKind::Bevel: control = std::make_unique<TBevel>(std::move(peer)); break;
-    case ControlKind::Timer: break;
-    }
+    std::unique_ptr<TControl> control = maker.wrap(std::move(peer));
     if (auto *label = dynamic_cast<TLabel *>(control.get()))
         label->SetCaption(row.caption);
     if (row.shown)

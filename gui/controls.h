@@ -1,7 +1,8 @@
 #pragma once
 // The control classes of the windows, with the semantics the window handlers
 // rely on (see each class). Texts are UTF-8. The toolkit object behind a
-// control belongs to the backend (controls_qt.cpp, controls_win32.cpp).
+// control belongs to the backend (controls_qt.cpp, controls_win32.cpp); the
+// rules of their state are the same on both (control_state.cpp, timer.cpp).
 #include <functional>
 #include <memory>
 #include <string>
@@ -94,7 +95,13 @@ public:
     std::string Caption() const;
     bool Checked() const;
     void SetChecked(bool checked);
+    // The operator changed the state; the backend reports what it shows.
+    void ReportChecked(bool checked);
     TNotifyEvent OnClick;
+
+private:
+    bool checked_ = false;
+    void DrawChecked(); // the backend shows checked_
 };
 
 // Item index -1 shows no item; a set value is clamped to -1..last. OnClick on
@@ -106,7 +113,13 @@ public:
     std::vector<std::string> Items() const;
     int ItemIndex() const;
     void SetItemIndex(int index);
+    // The operator checked an item; the backend reports which.
+    void ReportItemIndex(int index);
     TNotifyEvent OnClick;
+
+private:
+    int itemIndex_ = -1;
+    void DrawItemIndex(); // the backend shows itemIndex_ (and its tab stop)
 };
 
 // Value is the text read by StrToIntStrict (MinValue when it is no number).
@@ -121,7 +134,15 @@ public:
     void SetText(const std::string &text);
     int MinValue() const;
     int MaxValue() const;
+    // The arrows and the arrow keys: the value moved by delta, clamped.
+    void Step(int delta);
+    // Once the field is left (after OnExit): an out-of-range text to the
+    // nearer bound.
+    void ClampText();
     TNotifyEvent OnExit;
+
+private:
+    int Clamped(long long value) const;
 };
 
 // Two panels: 200 px, then the rest of the width.

@@ -161,16 +161,9 @@ std::string TCheckBox::Caption() const
     return utf8(as<QCheckBox>(this)->text());
 }
 
-bool TCheckBox::Checked() const
+void TCheckBox::DrawChecked()
 {
-    return as<QCheckBox>(this)->isChecked();
-}
-
-void TCheckBox::SetChecked(bool checked)
-{
-    // QCheckBox emits toggled only on a real change, which is where the
-    // click event is raised.
-    as<QCheckBox>(this)->setChecked(checked);
+    as<QCheckBox>(this)->setChecked(checked_);
 }
 
 std::string TRadioGroup::Caption() const
@@ -186,24 +179,9 @@ std::vector<std::string> TRadioGroup::Items() const
     return items;
 }
 
-int TRadioGroup::ItemIndex() const
+void TRadioGroup::DrawItemIndex()
 {
-    return as<detail::RadioGroupBox>(this)->itemIndex();
-}
-
-void TRadioGroup::SetItemIndex(int index)
-{
-    as<detail::RadioGroupBox>(this)->setItemIndex(index);
-}
-
-int TSpinEdit::Value() const
-{
-    return as<detail::SpinLineEdit>(this)->value();
-}
-
-void TSpinEdit::SetValue(int value)
-{
-    as<detail::SpinLineEdit>(this)->setValue(value);
+    as<detail::RadioGroupBox>(this)->setItemIndex(itemIndex_);
 }
 
 std::string TSpinEdit::Text() const

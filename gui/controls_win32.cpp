@@ -31,14 +31,6 @@ bool UsableInWindow(HWND hwnd)
     return true;
 }
 
-Peer::~Peer()
-{
-    if (font)
-        DeleteObject(font);
-    if (glyphs)
-        ImageList_Destroy(glyphs);
-}
-
 namespace {
 
 // Hiding or disabling the control that has the focus would leave the focus
@@ -47,50 +39,20 @@ namespace {
 void leaveFocusWithWindow(Peer &peer)
 {
     HWND focus = GetFocus();
-    if (focus && (focus == peer.hwnd || IsChild(peer.hwnd, focus) || focus == peer.updown))
-        SetFocus(peer.window.hwnd);
+    const std::vector<HWND> parts = peer.Parts();
+    if (focus && (focus == peer.hwnd || IsChild(peer.hwnd, focus) || std::count(parts.begin(), parts.end(), focus)))
+        SetFocus(peer.window.hwnd.get());
 }
 
 void showWindows(Peer &peer, bool show)
 {
     const int how = show ? SW_SHOWNA : SW_HIDE;
     ShowWindow(peer.hwnd, how);
-    if (peer.updown)
-        ShowWindow(peer.updown, how);
-}
-
-int clamp(const Peer &peer, long long value)
-{
-    // Equal bounds mean the field has none.
-    if (peer.minValue < peer.maxValue)
-        value = std::clamp<long long>(value, peer.minValue, peer.maxValue);
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    for (HWND part : peer.Parts())
+        ShowWindow(part, how);
 }
 
 } // namespace
-
-// Spin edit helpers shared with the factory.
-int SpinValue(const Peer &peer)
-{
-    return StrToIntStrict(WindowText(peer.hwnd)).value_or(peer.minValue);
-}
-
-void SpinSetValue(Peer &peer, int value)
-{
-    SetWindowTextW(peer.hwnd, std::to_wstring(clamp(peer, value)).c_str());
-}
-
-void SpinStep(Peer &peer, int delta)
-{
-    SpinSetValue(peer, clamp(peer, static_cast<long long>(SpinValue(peer)) + delta));
-}
-
-void SpinClampText(Peer &peer)
-{
-    const int v = SpinValue(peer);
-    if (clamp(peer, v) != v)
-        SpinSetValue(peer, v);
-}
 
 } // namespace detail
 
@@ -127,11 +89,8 @@ void TControl::SetEnabled(bool enabled)
         detail::leaveFocusWithWindow(*peer_);
     peer_->enabled = enabled;
     EnableWindow(peer_->hwnd, enabled);
-    if (peer_->updown)
-        EnableWindow(peer_->updown, enabled);
-    // A radio group's items do not follow their box by themselves.
-    for (HWND item : peer_->items)
-        EnableWindow(item, enabled);
+    for (HWND part : peer_->Parts())
+        EnableWindow(part, enabled);
 }
 
 bool TControl::Focused() const
@@ -145,8 +104,9 @@ void TControl::SetFocus()
     if (!detail::UsableInWindow(peer_->hwnd))
         return;
     HWND target = peer_->hwnd;
-    if (!peer_->items.empty())
-        target = peer_->items[static_cast<std::size_t>(std::max(0, peer_->itemIndex))];
+    // A radio group takes it on its tab stop: the checked item, else the first.
+    if (auto *group = dynamic_cast<TRadioGroup *>(this); group && !group->Items().empty())
+        target = detail::As<detail::RadioPeer>(*peer_).items[static_cast<std::size_t>(std::max(0, group->ItemIndex()))];
     ::SetFocus(target);
 }
 
@@ -220,19 +180,9 @@ std::string TCheckBox::Caption() const
     return detail::WindowText(peer_->hwnd);
 }
 
-bool TCheckBox::Checked() const
+void TCheckBox::DrawChecked()
 {
-    return peer_->checked;
-}
-
-void TCheckBox::SetChecked(bool checked)
-{
-    if (checked == peer_->checked)
-        return;
-    peer_->checked = checked;
-    SendMessageW(peer_->hwnd, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-    if (TNotifyEvent handler = OnClick)
-        handler(this);
+    SendMessageW(peer_->hwnd, BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 std::string TRadioGroup::Caption() const
@@ -243,23 +193,17 @@ std::string TRadioGroup::Caption() const
 std::vector<std::string> TRadioGroup::Items() const
 {
     std::vector<std::string> items;
-    for (HWND item : peer_->items)
+    for (HWND item : detail::As<detail::RadioPeer>(*peer_).items)
         items.push_back(detail::WindowText(item));
     return items;
 }
 
-int TRadioGroup::ItemIndex() const
+void TRadioGroup::DrawItemIndex()
 {
-    return peer_->itemIndex;
-}
-
-void TRadioGroup::SetItemIndex(int index)
-{
-    index = std::clamp(index, -1, static_cast<int>(peer_->items.size()) - 1);
-    const bool changed = index != peer_->itemIndex;
-    peer_->itemIndex = index;
-    for (std::size_t i = 0; i < peer_->items.size(); ++i) {
-        HWND item = peer_->items[i];
+    const int index = itemIndex_;
+    const std::vector<HWND> &items = detail::As<detail::RadioPeer>(*peer_).items;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        HWND item = items[i];
         SendMessageW(item, BM_SETCHECK, static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
         // One stop in the tab order: the checked item, else the first.
         const bool stop = static_cast<int>(i) == std::max(0, index);
@@ -267,19 +211,6 @@ void TRadioGroup::SetItemIndex(int index)
         style = stop ? (style | WS_TABSTOP) : (style & ~static_cast<LONG_PTR>(WS_TABSTOP));
         SetWindowLongPtrW(item, GWL_STYLE, style);
     }
-    if (changed && index >= 0)
-        if (TNotifyEvent handler = OnClick)
-            handler(this);
-}
-
-int TSpinEdit::Value() const
-{
-    return detail::SpinValue(*peer_);
-}
-
-void TSpinEdit::SetValue(int value)
-{
-    detail::SpinSetValue(*peer_, value);
 }
 
 std::string TSpinEdit::Text() const
@@ -294,12 +225,12 @@ void TSpinEdit::SetText(const std::string &text)
 
 int TSpinEdit::MinValue() const
 {
-    return peer_->minValue;
+    return detail::As<detail::SpinPeer>(*peer_).minValue;
 }
 
 int TSpinEdit::MaxValue() const
 {
-    return peer_->maxValue;
+    return detail::As<detail::SpinPeer>(*peer_).maxValue;
 }
 
 std::string TStatusBar::PanelText(int index) const

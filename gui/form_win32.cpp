@@ -9,12 +9,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <stdexcept>
+#include <string>
+#include <utility>
 
 namespace gui {
 
 namespace detail {
-
-HFONT MakeFont(const FontSpec &wanted, const FontSpec &base, double scale);
 
 namespace {
 
@@ -43,24 +44,17 @@ void command(Peer *peer, HWND from, WORD code)
             Fire(peer, &TSpeedButton::OnClick);
         break;
     case ControlKind::CheckBox:
-        if (code == BN_CLICKED) {
-            const bool now = SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED;
-            if (now != peer->checked) {
-                peer->checked = now;
-                Fire(peer, &TCheckBox::OnClick);
-            }
-        }
+        if (code == BN_CLICKED && *peer->window.live)
+            static_cast<TCheckBox *>(peer->control)
+                ->ReportChecked(SendMessageW(from, BM_GETCHECK, 0, 0) == BST_CHECKED);
         break;
     case ControlKind::RadioGroup: {
-        auto it = std::find(peer->items.begin(), peer->items.end(), from);
-        if (code != BN_CLICKED || it == peer->items.end() || SendMessageW(from, BM_GETCHECK, 0, 0) != BST_CHECKED)
+        const std::vector<HWND> &items = As<RadioPeer>(*peer).items;
+        auto it = std::find(items.begin(), items.end(), from);
+        if (code != BN_CLICKED || it == items.end() || SendMessageW(from, BM_GETCHECK, 0, 0) != BST_CHECKED)
             break;
-        const int index = static_cast<int>(it - peer->items.begin());
-        if (index != peer->itemIndex) {
-            peer->itemIndex = index;
-            static_cast<TRadioGroup *>(peer->control)->SetItemIndex(index); // tab stop follows
-            Fire(peer, &TRadioGroup::OnClick);
-        }
+        if (*peer->window.live)
+            static_cast<TRadioGroup *>(peer->control)->ReportItemIndex(static_cast<int>(it - items.begin()));
         break;
     }
     default:
@@ -92,7 +86,7 @@ void placeStatusBars(FormPeer *form)
 }
 
 // The window's font, or a control's own font, at the window's scale.
-HFONT MakeFontFor(const FormPeer &form, const Peer *peer)
+FontOwner MakeFontFor(const FormPeer &form, const Peer *peer)
 {
     const FontSpec &base = form.form->Layout().font;
     return MakeFont(peer ? peer->fontSpec : base, base, form.scale);
@@ -105,14 +99,12 @@ void changeDpi(FormPeer *form, UINT dpi, const RECT &proposed)
 {
     const double ratio = dpi / 96.0 / form->scale;
     form->scale = dpi / 96.0;
-    HFONT oldFont = form->font;
-    form->font = MakeFontFor(*form, nullptr);
-    std::vector<HFONT> oldFonts;
+    // The old fonts are freed once no control uses them any more.
+    std::vector<FontOwner> oldFonts;
+    oldFonts.push_back(std::exchange(form->font, MakeFontFor(*form, nullptr)));
     for (const auto &[hwnd, peer] : form->peers) {
-        if (peer->font && hwnd == peer->hwnd) {
-            oldFonts.push_back(peer->font);
-            peer->font = MakeFontFor(*form, peer);
-        }
+        if (peer->font && hwnd == peer->hwnd)
+            oldFonts.push_back(std::exchange(peer->font, MakeFontFor(*form, peer)));
     }
     const auto place = [](HWND hwnd) {
         RECT r{};
@@ -122,31 +114,35 @@ void changeDpi(FormPeer *form, UINT dpi, const RECT &proposed)
     };
     const auto scaled = [ratio](LONG v) { return static_cast<int>(v * ratio + (v < 0 ? -0.5 : 0.5)); };
     for (const auto &[hwnd, peer] : form->peers) {
-        if (hwnd == peer->updown)
+        auto *spin = dynamic_cast<SpinPeer *>(peer);
+        if (spin && hwnd == spin->updown)
             continue;
         // A spin edit gets back its whole width; the arrows take theirs again below.
         const RECT r = place(hwnd);
-        const int width = peer->updown && hwnd == peer->hwnd ? form->Scaled(peer->layoutWidth) : scaled(r.right - r.left);
+        const int width = spin && hwnd == peer->hwnd ? form->Scaled(spin->layoutWidth) : scaled(r.right - r.left);
         SetWindowPos(hwnd, nullptr, scaled(r.left), scaled(r.top), width, scaled(r.bottom - r.top),
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(peer->font ? peer->font : form->font), TRUE);
-        if (!peer->glyph.empty() && hwnd == peer->hwnd)
-            SetGlyph(*peer);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(*peer)), TRUE);
+        if (auto *glyph = dynamic_cast<GlyphPeer *>(peer); glyph && !glyph->glyph.empty() && hwnd == peer->hwnd)
+            SetGlyph(*glyph);
     }
     for (const auto &[hwnd, peer] : form->peers) {
-        if (hwnd == peer->updown)
+        if (auto *spin = dynamic_cast<SpinPeer *>(peer); spin && hwnd == spin->updown)
             SendMessageW(hwnd, UDM_SETBUDDY, reinterpret_cast<WPARAM>(peer->hwnd), 0);
     }
-    DeleteObject(oldFont);
-    for (HFONT font : oldFonts)
-        DeleteObject(font);
-    SetWindowPos(form->hwnd, nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
+    SetWindowPos(form->hwnd.get(), nullptr, proposed.left, proposed.top, proposed.right - proposed.left,
                  proposed.bottom - proposed.top, SWP_NOZORDER | SWP_NOACTIVATE);
     placeStatusBars(form);
 }
 
 LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The window object comes with the first message, so that the creation
+    // messages reach it too.
+    if (message == WM_NCCREATE) {
+        auto *created = static_cast<FormPeer *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
+    }
     FormPeer *form = formOf(hwnd);
     if (!form)
         return DefWindowProcW(hwnd, message, wParam, lParam);
@@ -162,7 +158,7 @@ LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         auto *header = reinterpret_cast<NMHDR *>(lParam);
         if (header->code == UDN_DELTAPOS) {
             if (Peer *peer = PeerOf(header->hwndFrom)) {
-                SpinStep(*peer, -reinterpret_cast<NMUPDOWN *>(lParam)->iDelta);
+                static_cast<TSpinEdit *>(peer->control)->Step(-reinterpret_cast<NMUPDOWN *>(lParam)->iDelta);
                 return TRUE;
             }
         }
@@ -232,7 +228,8 @@ void registerFormClass()
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kFormClass;
-    RegisterClassExW(&wc);
+    if (!RegisterClassExW(&wc))
+        throw std::runtime_error("the window class cannot be registered (error " + std::to_string(GetLastError()) + ")");
     registered = true;
 }
 
@@ -243,25 +240,14 @@ void FormPeerDelete::operator()(FormPeer *peer) const
     delete peer;
 }
 
-FormPeer::~FormPeer()
-{
-    *live = false;
-    if (hwnd) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        DestroyWindow(hwnd);
-    }
-    if (font)
-        DeleteObject(font);
-}
-
 void FormPeer::FirstActivation()
 {
     if (activated || !*live)
         return;
     activated = true;
-    KillTimer(hwnd, kActivationTimer);
+    KillTimer(hwnd.get(), kActivationTimer);
     HWND focus = GetFocus();
-    if (!focus || !IsChild(hwnd, focus) || !IsWindowVisible(focus) || !IsWindowEnabled(focus)) {
+    if (!focus || !IsChild(hwnd.get(), focus) || !IsWindowVisible(focus) || !IsWindowEnabled(focus)) {
         const std::vector<TControl *> focusable = form->FocusableControls();
         if (!focusable.empty())
             focusable.front()->SetFocus();
@@ -276,19 +262,21 @@ std::unique_ptr<FormPeer, FormPeerDelete> MakeWindow(TForm &form, TForm *owner)
     const FormLayout &layout = form.Layout();
     std::unique_ptr<FormPeer, FormPeerDelete> peer(new FormPeer);
     peer->form = &form;
-    peer->owner = owner ? owner->Native().hwnd : nullptr;
+    peer->owner = owner ? owner->Native().hwnd.get() : nullptr;
     // An ordinary window: resizable, with every button of the title bar.
     const DWORD style = WS_OVERLAPPEDWINDOW;
-    peer->hwnd = CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, Wide(layout.title).c_str(), style,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, peer->owner, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-    SetWindowLongPtrW(peer->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(peer.get()));
-    peer->scale = DpiOf(peer->hwnd) / 96.0;
+    peer->hwnd.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, Wide(layout.title).c_str(), style,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, peer->owner, nullptr,
+                                     GetModuleHandleW(nullptr), peer.get()));
+    if (!peer->hwnd)
+        throw std::runtime_error("the window " + layout.name + " cannot be created (error "
+                                 + std::to_string(GetLastError()) + ")");
+    HWND hwnd = peer->hwnd.get();
+    peer->scale = DpiOf(hwnd) / 96.0;
     peer->font = MakeFontFor(*peer, nullptr);
     if (!layout.icon.empty()) {
-        extern HICON LoadIconResource(const std::string &path, int size);
-        SendMessageW(peer->hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconResource(layout.icon, 32)));
-        SendMessageW(peer->hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadIconResource(layout.icon, 16)));
+        SendMessageW(hwnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(LoadIconResource(layout.icon, 32)));
+        SendMessageW(hwnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadIconResource(layout.icon, 16)));
     }
     return peer;
 }
@@ -309,7 +297,7 @@ void SetTabOrder(FormPeer &, const std::vector<TControl *> &order)
 
 void TForm::SetClientSize(int width, int height)
 {
-    HWND hwnd = window_->hwnd;
+    HWND hwnd = window_->hwnd.get();
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE));
     RECT rect{0, 0, window_->Scaled(std::max(1, width)), window_->Scaled(std::max(1, height))};
@@ -337,7 +325,7 @@ void TForm::SetClientSize(int width, int height)
 
 void TForm::Show()
 {
-    HWND hwnd = window_->hwnd;
+    HWND hwnd = window_->hwnd.get();
     ShowWindow(hwnd, SW_SHOW);
     UpdateWindow(hwnd);
     SetForegroundWindow(hwnd);
@@ -357,7 +345,7 @@ int TForm::ShowModal()
         EnableWindow(w.owner, FALSE);
     w.modal = true;
     Show();
-    detail::PumpUntil([&] { return !*live || !IsWindowVisible(w.hwnd); });
+    detail::PumpUntil([&] { return !*live || !IsWindowVisible(w.hwnd.get()); });
     if (!*live)
         return 0;
     w.modal = false;
@@ -370,12 +358,12 @@ int TForm::ShowModal()
 
 void TForm::Close()
 {
-    PostMessageW(window_->hwnd, WM_CLOSE, 0, 0);
+    PostMessageW(window_->hwnd.get(), WM_CLOSE, 0, 0);
 }
 
 std::string TForm::Caption() const
 {
-    return detail::WindowText(window_->hwnd);
+    return detail::WindowText(window_->hwnd.get());
 }
 
 std::vector<TControl *> TForm::FocusableControls() const
@@ -392,9 +380,9 @@ std::vector<TControl *> TForm::FocusableControls() const
 TControl *TForm::ActiveControl() const
 {
     HWND focus = GetFocus();
-    if (!focus || focus == window_->hwnd || !IsChild(window_->hwnd, focus))
+    if (!focus || focus == window_->hwnd.get() || !IsChild(window_->hwnd.get(), focus))
         return nullptr;
-    for (HWND h = focus; h && h != window_->hwnd; h = GetParent(h)) {
+    for (HWND h = focus; h && h != window_->hwnd.get(); h = GetParent(h)) {
         detail::Peer *peer = detail::PeerOf(h);
         if (peer && peer->kind != ControlKind::Panel)
             return peer->control;
@@ -406,7 +394,7 @@ namespace {
 
 void showBox(UINT icon, TForm *owner, const std::string &text)
 {
-    HWND parent = owner ? owner->Native().hwnd : nullptr;
+    HWND parent = owner ? owner->Native().hwnd.get() : nullptr;
     const std::wstring title = detail::Wide(owner ? owner->Caption() : std::string("qmx8350t"));
     MessageBoxW(parent, detail::Wide(text).c_str(), title.c_str(), MB_OK | icon);
 }

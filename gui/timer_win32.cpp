@@ -6,6 +6,8 @@
 #include "gui/peer_win32.h"
 
 #include <set>
+#include <stdexcept>
+#include <string>
 
 namespace gui {
 
@@ -50,8 +52,13 @@ HWND TimerWindow()
         wc.lpfnWndProc = timerProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"qmx8350t.TTimer";
-        RegisterClassExW(&wc);
-        return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        HWND hwnd = RegisterClassExW(&wc) ? CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                                            nullptr, wc.hInstance, nullptr)
+                                          : nullptr;
+        if (!hwnd)
+            throw std::runtime_error("the timers' window cannot be created (error " + std::to_string(GetLastError())
+                                     + ")");
+        return hwnd;
     }();
     return window;
 }

@@ -89,39 +89,14 @@ SpinLineEdit::SpinLineEdit(int minValue, int maxValue, QWidget *parent)
       up_(makeArrow(Qt::UpArrow, this)), down_(makeArrow(Qt::DownArrow, this))
 {
     setTextMargins(0, 0, kArrowWidth, 0);
-    connect(up_, &QToolButton::clicked, this, [this] { stepBy(1); });
-    connect(down_, &QToolButton::clicked, this, [this] { stepBy(-1); });
+    connect(up_, &QToolButton::clicked, this, [this] { step(1); });
+    connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
 }
 
-int SpinLineEdit::clamp(long long value) const
+void SpinLineEdit::step(int delta)
 {
-    // Equal bounds mean the field has none, as a row that leaves both at 0
-    // would otherwise pin the value to 0.
-    if (min_ < max_)
-        value = std::clamp<long long>(value, min_, max_);
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
-
-int SpinLineEdit::value() const
-{
-    return StrToIntStrict(text().toStdString()).value_or(min_);
-}
-
-void SpinLineEdit::setValue(int value)
-{
-    setText(QString::number(clamp(value)));
-}
-
-void SpinLineEdit::stepBy(int delta)
-{
-    setValue(clamp(static_cast<long long>(value()) + delta));
-}
-
-void SpinLineEdit::clampText()
-{
-    const int v = value();
-    if (clamp(v) != v)
-        setValue(v);
+    if (onStep)
+        onStep(delta);
 }
 
 bool SpinLineEdit::accepts(QChar c) const
@@ -134,10 +109,10 @@ void SpinLineEdit::keyPressEvent(QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Up:
-        stepBy(1);
+        step(1);
         return;
     case Qt::Key_Down:
-        stepBy(-1);
+        step(-1);
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -218,7 +193,6 @@ int RadioGroupBox::itemIndex() const
 
 void RadioGroupBox::setItemIndex(int index)
 {
-    index = std::clamp(index, -1, static_cast<int>(buttons_.size()) - 1);
     if (index == itemIndex())
         return;
     if (index >= 0) {

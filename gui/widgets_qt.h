@@ -44,17 +44,15 @@ public:
     SpinLineEdit(int minValue, int maxValue, QWidget *parent);
     int minValue() const { return min_; }
     int maxValue() const { return max_; }
-    int value() const;                 // the text's number, min when none
-    void setValue(int value);          // clamped
-    void stepBy(int delta);            // from the current value, clamped
-    void clampText();                  // an out-of-range text to the nearer bound
+    // The arrows and the arrow keys ask the control for a step.
+    std::function<void(int delta)> onStep;
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    int clamp(long long value) const;
+    void step(int delta);
     bool accepts(QChar c) const;
     int min_, max_;
     QToolButton *up_;

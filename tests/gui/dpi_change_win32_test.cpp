@@ -35,13 +35,13 @@ LONG fontHeight(HWND hwnd)
 
 Shape shapeOf(TForm &form)
 {
-    const detail::Peer &spin = form.Find<TSpinEdit>("spnTime")->Native();
+    const auto &spin = detail::As<detail::SpinPeer>(form.Find<TSpinEdit>("spnTime")->Native());
     const RECT box = inParent(spin.hwnd), arrows = inParent(spin.updown);
     RECT both{};
     UnionRect(&both, &box, &arrows);
     return {inParent(form.Find<TEdit>("edtName")->Native().hwnd), both, arrows,
-            inParent(form.Find<TRadioGroup>("rgMode")->Native().items.at(2)),
-            fontHeight(form.Find<TLabel>("lblTime")->Native().hwnd), fontHeight(form.Native().hwnd)};
+            inParent(detail::As<detail::RadioPeer>(form.Find<TRadioGroup>("rgMode")->Native()).items.at(2)),
+            fontHeight(form.Find<TLabel>("lblTime")->Native().hwnd), fontHeight(form.Native().hwnd.get())};
 }
 
 void expectScaled(LONG was, LONG now, double ratio, const char *what)
@@ -61,7 +61,7 @@ TEST(GuiDpi, ControlsAndFontsFollowTheMonitorsDpiAndTheWindowTakesTheProposedRec
 {
     TForm form(guitest::TestLayout());
     ASSERT_TRUE(guitest::ShowActive(form));
-    HWND hwnd = form.Native().hwnd;
+    HWND hwnd = form.Native().hwnd.get();
     const UINT startDpi = GetDpiForWindow(hwnd);
     const Shape start = shapeOf(form);
     const int startHeight = form.Find<TEdit>("edtName")->Height();

@@ -7,7 +7,7 @@ namespace guitest {
 bool ShowActive(gui::TForm &form)
 {
     form.Show();
-    HWND hwnd = form.Native().hwnd;
+    HWND hwnd = form.Native().hwnd.get();
     const ULONGLONG until = GetTickCount64() + 5000;
     // The window is active once its first activation has run.
     gui::detail::PumpUntil([&] { return form.Native().activated || GetTickCount64() > until; });
@@ -31,9 +31,9 @@ void PressKey(gui::TForm &, Key key)
 Frame FrameOf(const gui::TForm &form)
 {
     const gui::detail::FormPeer &window = form.Native();
-    const LONG_PTR style = GetWindowLongPtrW(window.hwnd, GWL_STYLE);
+    const LONG_PTR style = GetWindowLongPtrW(window.hwnd.get(), GWL_STYLE);
     RECT r{};
-    GetWindowRect(window.hwnd, &r);
+    GetWindowRect(window.hwnd.get(), &r);
     return {(style & WS_THICKFRAME) != 0, (style & WS_MAXIMIZEBOX) != 0,
             static_cast<int>((r.right - r.left) / window.scale + 0.5),
             static_cast<int>((r.bottom - r.top) / window.scale + 0.5)};
