@@ -79,6 +79,9 @@ struct DisplaySim::Impl {
     bool pacing;
     int gapMs;
     std::vector<Frame> log;
+    // Frames that began before the log was last cleared stay out of it, also
+    // those whose reply was still going out then.
+    Clock::time_point clearedAt{};
     std::function<void(const Frame &)> callback;
 
     // Owned by the sim's thread alone.
@@ -227,6 +230,8 @@ void DisplaySim::Impl::finish(Frame frame)
         notify(frame);
     {
         std::lock_guard lock(mutex);
+        if (frame.received < clearedAt)
+            return;
         log.push_back(std::move(frame));
     }
     logged.notify_all();
@@ -357,6 +362,7 @@ void DisplaySim::clearFrames()
 {
     std::lock_guard lock(impl_->mutex);
     impl_->log.clear();
+    impl_->clearedAt = Clock::now();
 }
 
 bool DisplaySim::waitForFrames(std::size_t count, std::chrono::milliseconds timeout) const

@@ -74,6 +74,8 @@ public:
     std::array<std::uint8_t, 5> digitCells() const;
 
     std::vector<Frame> frames() const;
+    // Forgets the frames received so far, also one whose reply is still
+    // going out when this is called.
     void clearFrames();
     // Waits until at least count frames were logged; false on time-out.
     bool waitForFrames(std::size_t count, std::chrono::milliseconds timeout) const;
