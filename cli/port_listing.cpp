@@ -1,7 +1,7 @@
 #include "cli/port_listing.h"
 
 #include "cli/link.h"
-#include "platform/cp1250.h"
+#include "text/cp1250.h"
 
 #include <cstdio>
 
@@ -84,7 +84,7 @@ std::vector<ListedPort> ListPorts(bool probe)
             Drv232::Link link;
             link.NewReplyBuffer();
             if (OpenPort(link, name, why) && ExchangeOn(link, name, "???", false, why))
-                port.display = platform::Cp1250ToUtf8(link.ReplyText());
+                port.display = textconv::Cp1250ToUtf8(link.ReplyText());
         }
         ports.push_back(std::move(port));
     }
