@@ -1,6 +1,7 @@
 #include "cli/port_listing.h"
 
 #include "cli/link.h"
+#include "net/network_port.h"
 #include "text/cp1250.h"
 
 #include <cstdio>
@@ -74,7 +75,7 @@ std::string JsonBool(bool value) { return value ? "true" : "false"; }
 std::vector<ListedPort> ListPorts(bool probe)
 {
     std::vector<ListedPort> ports;
-    for (platform::PortStatus &status : platform::InspectPorts()) {
+    for (platform::PortStatus &status : platform::InspectPorts(net::OpenNetworkPort)) {
         ListedPort port;
         port.status = std::move(status);
         if (probe && port.status.access == PortAccess::Free) {

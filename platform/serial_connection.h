@@ -62,9 +62,4 @@ bool ValidLine(const LineSettings &settings);
 // nullptr, with the reason kept, when it cannot be.
 std::unique_ptr<SerialConnection> OpenLocalPort(const std::string &path);
 
-// The port on a serial device server that url names (port_url.h), connected
-// and, for RFC 2217, with the COM-PORT-OPTION taken; nullptr, with the reason
-// kept, when it cannot be.
-std::unique_ptr<SerialConnection> OpenNetworkPort(const std::string &url);
-
 } // namespace platform
