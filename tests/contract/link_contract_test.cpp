@@ -1,7 +1,7 @@
 // The link's contract with the display, the same on every serial backend:
 // run against emulated displays in their own processes, on Linux through
 // the POSIX backend and under Wine through the Win32 one.
-#include "tests/contract/peers.h"
+#include "peers.h"
 
 #include "net/network_port.h"
 #include "platform/failure.h"
