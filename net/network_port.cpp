@@ -3,6 +3,7 @@
 #include "net/network_port.h"
 
 #include "net/telnet_stream.h"
+#include "platform/serial_connection.h"
 #include "platform/failure.h"
 #include "platform/port_url.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // A port on a serial device server, as a connection the device policy of
 // platform/serial_device.h keeps: RFC 2217 (telnet_stream.h) or raw TCP.
-#include "platform/serial_connection.h"
+#include "platform/serial_device.h"
 
 #include <memory>
 #include <string>
