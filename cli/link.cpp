@@ -1,5 +1,6 @@
 #include "cli/link.h"
 
+#include "net/network_port.h"
 #include "platform/failure.h"
 #include "platform/port_report.h"
 #include "platform/port_url.h"
@@ -27,10 +28,10 @@ std::string OpenFailure(const PortName &port)
     case FailureKind::NotAPort:
         // A plain file or a device that is no terminal: named for what it is.
         if (!platform::MappedUrl(port.Path()))
-            return name + ": " + platform::InspectPort(int(port.Number())).reason.text + " (" + port.Path() + ")";
+            return name + ": " + platform::InspectPort(int(port.Number()), net::OpenNetworkPort).reason.text + " (" + port.Path() + ")";
         break;
     case FailureKind::Refused:
-        if (std::string advice = platform::PermissionAdvice(platform::InspectPort(int(port.Number())));
+        if (std::string advice = platform::PermissionAdvice(platform::InspectPort(int(port.Number()), net::OpenNetworkPort));
             !advice.empty())
             return advice;
         break;

@@ -7,7 +7,7 @@
 #include "cli/port_listing.h"
 #include "cli/system.h"
 #include "cli/value_text.h"
-#include "platform/cp1250.h"
+#include "text/cp1250.h"
 #include "serial/link.h"
 
 #include <iostream>
@@ -28,7 +28,7 @@ int Fail(const std::string &message, int status = kFailed)
 
 void PrintReply(const Drv232::Link &link)
 {
-    std::cout << platform::Cp1250ToUtf8(link.ReplyText()) << "\n" << std::flush;
+    std::cout << textconv::Cp1250ToUtf8(link.ReplyText()) << "\n" << std::flush;
 }
 
 // The port of the display: the one named, or the one the search found (which

@@ -1,7 +1,8 @@
 #include "cli/port_listing.h"
 
 #include "cli/link.h"
-#include "platform/cp1250.h"
+#include "net/network_port.h"
+#include "text/cp1250.h"
 
 #include <cstdio>
 
@@ -74,7 +75,7 @@ std::string JsonBool(bool value) { return value ? "true" : "false"; }
 std::vector<ListedPort> ListPorts(bool probe)
 {
     std::vector<ListedPort> ports;
-    for (platform::PortStatus &status : platform::InspectPorts()) {
+    for (platform::PortStatus &status : platform::InspectPorts(net::OpenNetworkPort)) {
         ListedPort port;
         port.status = std::move(status);
         if (probe && port.status.access == PortAccess::Free) {
@@ -84,7 +85,7 @@ std::vector<ListedPort> ListPorts(bool probe)
             Drv232::Link link;
             link.NewReplyBuffer();
             if (OpenPort(link, name, why) && ExchangeOn(link, name, "???", false, why))
-                port.display = platform::Cp1250ToUtf8(link.ReplyText());
+                port.display = textconv::Cp1250ToUtf8(link.ReplyText());
         }
         ports.push_back(std::move(port));
     }

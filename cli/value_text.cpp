@@ -1,6 +1,6 @@
 #include "cli/value_text.h"
 
-#include "platform/cp1250.h"
+#include "text/cp1250.h"
 
 #include <cstdio>
 
@@ -10,7 +10,7 @@ std::optional<std::string> ValueBytes(std::string_view utf8, std::string &error)
 {
     const std::string quoted = Quoted(utf8);
     char32_t unmapped = 0;
-    std::optional<std::string> bytes = platform::Utf8ToCp1250(utf8, &unmapped);
+    std::optional<std::string> bytes = textconv::Utf8ToCp1250(utf8, &unmapped);
     if (!bytes) {
         if (unmapped == 0xFFFD) {
             error = "the value is no UTF-8 text";

@@ -1,21 +1,17 @@
 #pragma once
-// Conversions at the border between the controls' texts (UTF-8) and the
-// display's Windows-1250 bytes, the strict text-to-integer conversion and the
-// float conversion of the user's regional settings.
-#include <cstdint>
+// The conversions the controls' texts go through: those of text/ under the
+// names the windows call, and the float conversion of the user's regional
+// settings, which each backend asks its system for.
+#include "text/convert.h"
+
 #include <optional>
 #include <string>
 
 namespace gui {
 
-// Characters outside the code page, and bytes that are no UTF-8, become '?'.
-std::string ToCp1250(const std::string &text);
-std::string FromCp1250(const std::string &bytes);
-
-// Optional leading blanks, an optional sign, then decimal digits, or hex digits
-// after $, x, X, 0x or 0X; nothing may follow; empty is no number. A value
-// outside the 32-bit range is no number.
-std::optional<std::int32_t> StrToIntStrict(const std::string &text);
+using textconv::FromCp1250;
+using textconv::StrToIntStrict;
+using textconv::ToCp1250;
 
 // A number written with the decimal separator of the user's regional
 // settings (on Linux the system's locale: LC_ALL, LC_NUMERIC, LANG; on

@@ -3,6 +3,7 @@
 #include "main_window/tform1.h"
 
 #include "gui/convert.h"
+#include "net/network_port.h"
 #include "platform/port_report.h"
 #include "serial/drv232.h"
 
@@ -99,7 +100,7 @@ void TForm1::FormActivate(gui::TObject *) {
         SetStatus(0, "Displej nebyl nalezen!");
         // The window keeps its own texts; a terminal hears why a port that
         // exists could not be tried.
-        if (const std::string hint = platform::PermissionHint(); !hint.empty())
+        if (const std::string hint = platform::PermissionHint(net::OpenNetworkPort); !hint.empty())
             std::fputs(hint.c_str(), stderr);
         Edit2->SetEnabled(false);
         Edit3->SetEnabled(false);

@@ -16,13 +16,13 @@ PortAccess AccessAfter(FailureKind kind)
     }
 }
 
-void InspectNetworkPort(PortStatus &port, const std::string &url)
+void InspectNetworkPort(PortStatus &port, const std::string &url, NetworkConnector network)
 {
     port.url = url;
     port.device = url;
     // A connection is the only way to ask a server; it is closed at once.
     ClearFailure();
-    if (SerialDevice *device = OpenSerialDevice(url)) {
+    if (SerialDevice *device = OpenSerialDevice(url, network)) {
         CloseSerialDevice(device);
         port.access = PortAccess::Free;
         return;
@@ -34,18 +34,18 @@ void InspectNetworkPort(PortStatus &port, const std::string &url)
     port.access = AccessAfter(port.reason.kind);
 }
 
-std::vector<PortStatus> InspectPorts()
+std::vector<PortStatus> InspectPorts(NetworkConnector network)
 {
     std::vector<PortStatus> ports;
     for (int n = 1; n <= int(PortName::kLastSearched); ++n)
-        ports.push_back(InspectPort(n));
+        ports.push_back(InspectPort(n, network));
     return ports;
 }
 
-std::string PermissionHint()
+std::string PermissionHint(NetworkConnector network)
 {
     std::string hint;
-    for (const PortStatus &port : InspectPorts())
+    for (const PortStatus &port : InspectPorts(network))
         if (std::string advice = PermissionAdvice(port); !advice.empty())
             hint += advice + "\n";
     return hint;

@@ -4,6 +4,7 @@
 // for the hint the window prints when its search found nothing.
 #include "platform/failure.h"
 #include "platform/port_name.h"
+#include "platform/serial_device.h"
 
 #include <optional>
 #include <string>
@@ -58,21 +59,22 @@ struct PortStatus {
 
 // Fills in a port whose mapping file names url: whether the server answers
 // there and takes a client now (Free), serves another (InUse), or what else.
-void InspectNetworkPort(PortStatus &port, const std::string &url);
+// The port listing connects to a server through network, as a port open does.
+void InspectNetworkPort(PortStatus &port, const std::string &url, NetworkConnector network);
 
 // Looks at the port without changing its line settings or taking it.
-PortStatus InspectPort(int number);
+PortStatus InspectPort(int number, NetworkConnector network);
 // Why the ports folder that QMX_PORT_DIR names holds no port (it does not
 // exist, or is no folder); empty when it can hold ports or none is named.
 std::string PortFolderProblem();
 
 // COM1 to COM29, the ports the window's search tries.
-std::vector<PortStatus> InspectPorts();
+std::vector<PortStatus> InspectPorts(NetworkConnector network);
 
 // For a refused port, what the user can do about it; empty otherwise.
 std::string PermissionAdvice(const PortStatus &port);
 // The advice for every refused port among COM1 to COM29, a line each; empty
 // when none is refused.
-std::string PermissionHint();
+std::string PermissionHint(NetworkConnector network);
 
 } // namespace platform

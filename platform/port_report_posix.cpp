@@ -96,7 +96,7 @@ void TryOpen(PortStatus &port)
 
 } // namespace
 
-PortStatus InspectPort(int number)
+PortStatus InspectPort(int number, NetworkConnector network)
 {
     PortStatus port;
     port.number = number;
@@ -124,7 +124,7 @@ PortStatus InspectPort(int number)
     // Opening a FIFO or a folder as a port would wait for a writer or fail
     // for a reason that says nothing to a user.
     if (std::optional<std::string> url = MappedUrl(port.location.path)) {
-        InspectNetworkPort(port, *url);
+        InspectNetworkPort(port, *url, network);
         return port;
     }
     if (!S_ISCHR(st.st_mode)) {

@@ -7,7 +7,7 @@
 
 namespace platform {
 
-PortStatus InspectPort(int number)
+PortStatus InspectPort(int number, NetworkConnector)
 {
     PortStatus port;
     port.number = number;

@@ -2,7 +2,8 @@
 // What each kind of port gives the device policy of serial_device.cpp: an
 // open connection to one port and the few things done on it. The policy
 // keeps what was set up on the port and opens it again when it has gone;
-// a connection only does what it is asked, once. Private to platform/.
+// a connection only does what it is asked, once. Private to platform/ and
+// the network port (net/).
 //
 // Every call that fails returns false with the reason kept (platform/
 // failure.h); a reason of the kind Gone says the port has gone, and the
@@ -61,10 +62,5 @@ bool ValidLine(const LineSettings &settings);
 // plain file standing in for one), opened exclusively in raw binary mode;
 // nullptr, with the reason kept, when it cannot be.
 std::unique_ptr<SerialConnection> OpenLocalPort(const std::string &path);
-
-// The port on a serial device server that url names (port_url.h), connected
-// and, for RFC 2217, with the COM-PORT-OPTION taken; nullptr, with the reason
-// kept, when it cannot be.
-std::unique_ptr<SerialConnection> OpenNetworkPort(const std::string &url);
 
 } // namespace platform

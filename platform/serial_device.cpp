@@ -12,6 +12,7 @@ namespace platform {
 
 struct SerialDevice {
     std::string portName;                          // opened again by this name when the port has gone
+    NetworkConnector network;                      // for a name that leads to a server
     std::unique_ptr<SerialConnection> connection;  // nullptr: the port has gone
     // What was set up on the port, for a port that comes back.
     std::optional<LineSettings> line;
@@ -35,17 +36,26 @@ bool GoneFailure()
 
 // A port name is a COM name, or the URL of a port on a serial device server;
 // a COM name may be mapped to such a URL by a file.
-std::unique_ptr<SerialConnection> Connect(const std::string &portName)
+std::unique_ptr<SerialConnection> OpenUrl(const std::string &url, NetworkConnector network)
+{
+    if (!network) {
+        KeepFailure(FailureKind::NotAPort, url + " names a port on a serial device server, which is not opened here");
+        return nullptr;
+    }
+    return network(url);
+}
+
+std::unique_ptr<SerialConnection> Connect(const std::string &portName, NetworkConnector network)
 {
     if (LooksLikeUrl(portName))
-        return OpenNetworkPort(portName);
+        return OpenUrl(portName, network);
     const std::string path = ResolvePortPath(portName);
     if (path.empty()) {
         KeepFailure(FailureKind::Other, "\"" + portName + "\" is no COM port name");
         return nullptr;
     }
     if (const std::optional<std::string> url = MappedUrl(path))
-        return OpenNetworkPort(*url);
+        return OpenUrl(*url, network);
     return OpenLocalPort(path);
 }
 
@@ -65,7 +75,7 @@ bool Reattach(SerialDevice &device)
 {
     if (device.connection)
         return true;
-    std::unique_ptr<SerialConnection> c = Connect(device.portName);
+    std::unique_ptr<SerialConnection> c = Connect(device.portName, device.network);
     if (!c)
         return false;
     if ((device.line && !c->SetLine(*device.line)) || (device.timeouts && !c->SetTimeouts(*device.timeouts)) ||
@@ -84,12 +94,12 @@ bool ValidLine(const LineSettings &s)
            s.StopBits <= TwoStopBits;
 }
 
-SerialDevice *OpenSerialDevice(const std::string &portName)
+SerialDevice *OpenSerialDevice(const std::string &portName, NetworkConnector network)
 {
-    std::unique_ptr<SerialConnection> connection = Connect(portName);
+    std::unique_ptr<SerialConnection> connection = Connect(portName, network);
     if (!connection)
         return nullptr;
-    return new SerialDevice{portName, std::move(connection), {}, {}, false};
+    return new SerialDevice{portName, network, std::move(connection), {}, {}, false};
 }
 
 void CloseSerialDevice(SerialDevice *device)

@@ -3,12 +3,19 @@
 // link reads the same on every system. The backend is chosen by the build.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace platform {
 
 // An open serial device; opaque outside the backend. nullptr means "no port".
 struct SerialDevice;
+
+class SerialConnection;
+// Connects to the port on a serial device server that a URL names: the
+// network port's library (net/OpenNetworkPort) for those who open ports by
+// name, which this layer does not know.
+using NetworkConnector = std::unique_ptr<SerialConnection> (*)(const std::string &url);
 
 // Parity and stop-bit codes with the values of the Win32 DCB fields; the
 // names differ from <windows.h>'s macros, which would replace them.
@@ -43,14 +50,15 @@ std::string ResolvePortPath(const std::string &portName);
 // raw binary mode. nullptr on failure, with the reason kept (failure.h).
 // portName is a COM name, or the URL of a port on a serial device server
 // (rfc2217://HOST:PORT, socket://HOST:PORT; see port_url.h), which a COM
-// name may also stand for through a mapping file.
+// name may also stand for through a mapping file; network connects to such
+// a port, and without it one is no port here.
 //
 // When the system reports the device gone (a USB adapter pulled out), the
 // handle stays valid but lets the device go; the next DiscardInput or
 // WriteDevice opens the same name again with the line settings, RTS and
 // time-outs set before. Until then, and while nothing answers to the name,
 // every call on it fails at once.
-SerialDevice *OpenSerialDevice(const std::string &portName);
+SerialDevice *OpenSerialDevice(const std::string &portName, NetworkConnector network = nullptr);
 void CloseSerialDevice(SerialDevice *device);
 
 bool GetLineSettings(SerialDevice *device, LineSettings &settings);

@@ -2,7 +2,7 @@
 // Reads and writes under Win32-style time-outs, for the ports whose system
 // keeps no time-outs per port (terminals, sockets): the rules on the
 // monotonic clock, over one wait-and-move step of the port's own. Private to
-// platform/.
+// platform/ and the network port (net/).
 #include "platform/serial_device.h"
 
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 // A TCP connection as a network port needs it, one per system. Private to
-// platform/.
+// platform/ and the network port (net/).
 #include "platform/serial_timing.h"
 
 #include <chrono>

@@ -1,6 +1,8 @@
 // The link's port and the value exchange.
 #include "serial/link.h"
 
+#include "net/network_port.h"
+
 namespace Drv232 {
 namespace {
 
@@ -11,7 +13,7 @@ constexpr std::uint8_t LF = 0x0A;
 
 bool Link::Open(const platform::PortName &port) {
     Close();
-    PortHandle = platform::OpenSerialDevice(port.DeviceName());
+    PortHandle = platform::OpenSerialDevice(port.DeviceName(), net::OpenNetworkPort);
     if (!PortHandle)
         return false;
 

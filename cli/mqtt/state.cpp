@@ -1,7 +1,7 @@
 #include "cli/mqtt/state.h"
 
 #include "cli/mqtt/moment.h"
-#include "platform/cp1250.h"
+#include "text/cp1250.h"
 #include "platform/files.h"
 
 #include <nlohmann/json.hpp>
@@ -57,7 +57,7 @@ std::string StateJson(const DisplayState &state, const std::string &version)
             c = ' ';
     Json json;
     json["programme"] = Json::parse(ProgrammeJson(state.programme));
-    json["shows"] = platform::Cp1250ToUtf8(shows);
+    json["shows"] = textconv::Cp1250ToUtf8(shows);
     json["display"] = state.answers ? "answers" : "silent";
     json["since"] = MomentText(state.since);
     json["port"] = state.port;

@@ -1,4 +1,4 @@
-#include "tests/cli/child.h"
+#include "child.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // from a copy in the test's folder: the build tree may lie where only its
 // owner may enter (a home of mode 0700).
 #include "platform/serial_device.h"
-#include "tests/cli/child.h"
+#include "child.h"
 #include "tests/support/device_server.h"
 #include "tests/support/displays.h"
 #include "tests/support/temp_dir.h"

@@ -2,7 +2,7 @@
 // goes over the wire, what it prints and how it exits.
 #include "platform/serial_device.h"
 #include "sim/display_sim.h"
-#include "tests/cli/child.h"
+#include "child.h"
 #include "tests/support/displays.h"
 #include "tests/support/temp_dir.h"
 

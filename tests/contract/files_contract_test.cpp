@@ -1,6 +1,6 @@
 // The atomic save, the same on every backend: a save replaces the file
 // whole or leaves it as it was, and leaves nothing beside it.
-#include "tests/contract/peers.h"
+#include "peers.h"
 
 #include "platform/files.h"
 

@@ -1,8 +1,9 @@
 // The link's contract with the display, the same on every serial backend:
 // run against emulated displays in their own processes, on Linux through
 // the POSIX backend and under Wine through the Win32 one.
-#include "tests/contract/peers.h"
+#include "peers.h"
 
+#include "net/network_port.h"
 #include "platform/failure.h"
 #include "platform/serial_device.h"
 #include "serial/drv232.h"
@@ -139,7 +140,8 @@ TEST_F(LinkContract, PortTakenByAnotherOpenFails)
     if (contract::UnderWine())
         GTEST_SKIP() << "Wine opens a comm port a second time although it was opened with no sharing";
     const std::uint8_t port = PeerPort("normal");
-    platform::SerialDevice *other = platform::OpenSerialDevice(platform::PortName::Com(port).DeviceName());
+    platform::SerialDevice *other =
+        platform::OpenSerialDevice(platform::PortName::Com(port).DeviceName(), net::OpenNetworkPort);
     ASSERT_NE(other, nullptr);
     EXPECT_FALSE(Drv232::OpenPort(port));
     EXPECT_EQ(Drv232::PortHandle, nullptr);
@@ -204,7 +206,8 @@ TEST_F(LinkContract, FailuresAreToldByTheirKind)
         {"a plain file under the name", PeerPort("plain"), FailureKind::NotAPort},
         {"a port another open holds", held, FailureKind::InUse},
     };
-    platform::SerialDevice *holder = platform::OpenSerialDevice(platform::PortName::Com(held).DeviceName());
+    platform::SerialDevice *holder =
+        platform::OpenSerialDevice(platform::PortName::Com(held).DeviceName(), net::OpenNetworkPort);
     ASSERT_NE(holder, nullptr);
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);

@@ -1,4 +1,4 @@
-#include "tests/contract/peers.h"
+#include "peers.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 // sent, and a refused one leaves the last reply as it was.
 #include "platform/serial_device.h"
 #include "serial/drv232.h"
-#include "tests/fuzz/scratch_folder.h"
+#include "scratch_folder.h"
 #include "tests/support/pty.h"
 
 #include <unistd.h>

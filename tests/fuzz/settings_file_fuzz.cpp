@@ -1,7 +1,7 @@
 // "Parametry.par" of any content: the record takes the file's first twelve
 // bytes (fewer when it is shorter) over what it held, and nothing else.
 #include "serial/drv232.h"
-#include "tests/fuzz/scratch_folder.h"
+#include "scratch_folder.h"
 
 #include <cstdlib>
 #include <cstring>

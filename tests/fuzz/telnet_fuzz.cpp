@@ -3,6 +3,7 @@
 // subnegotiations cut anywhere). Whatever comes, nothing crashes or hangs,
 // each request is answered once at most (Telnet peers that answer
 // acknowledgements loop), and no more data is read than the server sent.
+#include "net/network_port.h"
 #include "platform/serial_device.h"
 
 #include <netinet/in.h>
@@ -67,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     std::size_t read = 0;
     const std::string url = "rfc2217://127.0.0.1:" + std::to_string(ntohs(a.sin_port));
-    if (platform::SerialDevice *port = platform::OpenSerialDevice(url)) {
+    if (platform::SerialDevice *port = platform::OpenSerialDevice(url, net::OpenNetworkPort)) {
         (void)platform::SetTimeouts(port, {5, 0, 50, 0, 100});
         std::uint8_t buffer[8192];
         std::size_t got = 0;

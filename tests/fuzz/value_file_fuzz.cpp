@@ -1,7 +1,7 @@
 // "QMXV6614.txt" of any content: the text is the first line without its
 // line break (LF or CR LF), cut at 64 KiB.
 #include "serial/drv232.h"
-#include "tests/fuzz/scratch_folder.h"
+#include "scratch_folder.h"
 
 #include <algorithm>
 #include <cstdlib>

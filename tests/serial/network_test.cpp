@@ -2,6 +2,7 @@
 // front of emulated displays, reached by COM names mapped to its ports.
 #include "link_fixture.h"
 
+#include "net/network_port.h"
 #include "platform/failure.h"
 #include "tests/support/device_server.h"
 
@@ -163,7 +164,7 @@ void LookUpBehindASilentNameServer(int fd)
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     if (::ioctl(udp, SIOCSIFFLAGS, &lo) != 0 || ::bind(udp, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0)
         say(std::string("skip: no silent name server on 127.0.0.1:53: ") + std::strerror(errno));
-    if (platform::OpenSerialDevice("rfc2217://display.example:2217"))
+    if (platform::OpenSerialDevice("rfc2217://display.example:2217", net::OpenNetworkPort))
         say("opened");
     const platform::FailureReason why = platform::LastFailure();
     say(std::to_string(int(why.kind)) + " " + why.text);
@@ -280,7 +281,7 @@ TEST_F(NetworkTest, AServerThatWentAndCameBackServesTheNextExchange)
 
 TEST_F(NetworkTest, WhatCannotServeIsToldByItsKind)
 {
-    platform::SerialDevice *other = platform::OpenSerialDevice(server->url(0));
+    platform::SerialDevice *other = platform::OpenSerialDevice(server->url(0), net::OpenNetworkPort);
     ASSERT_NE(other, nullptr) << platform::LastFailure().text;
     const std::string raw = server->url(1);
     const struct {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace textconv {
 
 // The character a byte stands for. The five bytes the page leaves undefined
 // (0x81, 0x83, 0x88, 0x90, 0x98) stand for the control characters of the same
@@ -29,4 +29,4 @@ std::optional<std::string> Utf8ToCp1250(std::string_view utf8, char32_t *unmappe
 // byte and each malformed sequence, as the windows show such a text.
 std::string Utf8ToCp1250Or(std::string_view utf8, char replacement);
 
-} // namespace platform
+} // namespace textconv

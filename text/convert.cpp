@@ -1,17 +1,17 @@
-#include "gui/convert.h"
+#include "text/convert.h"
 
-#include "platform/cp1250.h"
+#include "text/cp1250.h"
 
-namespace gui {
+namespace textconv {
 
 std::string ToCp1250(const std::string &text)
 {
-    return platform::Utf8ToCp1250Or(text, '?');
+    return Utf8ToCp1250Or(text, '?');
 }
 
 std::string FromCp1250(const std::string &bytes)
 {
-    return platform::Cp1250ToUtf8(bytes);
+    return Cp1250ToUtf8(bytes);
 }
 
 std::optional<std::int32_t> StrToIntStrict(const std::string &text)
@@ -61,4 +61,4 @@ std::optional<std::int32_t> StrToIntStrict(const std::string &text)
     return static_cast<std::int32_t>(negative ? -value : value);
 }
 
-} // namespace gui
+} // namespace textconv

@@ -1,7 +1,7 @@
 // The code page table against the C library's own Windows-1250 converter,
 // which this test asks at run time: every byte, and every character of the
 // Basic Multilingual Plane, both ways.
-#include "platform/cp1250.h"
+#include "text/cp1250.h"
 
 #include <gtest/gtest.h>
 
@@ -39,16 +39,16 @@ TEST(Cp1250, AgreesWithTheSystemConverterBothWays)
         SCOPED_TRACE(b);
         const auto byte = std::uint8_t(b);
         const auto reference = Iconv<std::uint8_t, char32_t>(decode, byte);
-        const char32_t c = platform::Cp1250ToChar(byte);
+        const char32_t c = textconv::Cp1250ToChar(byte);
         if (reference) {
             EXPECT_EQ(c, *reference);
         } else {
             EXPECT_EQ(c, char32_t(b));
             undefined.insert(c);
         }
-        EXPECT_EQ(platform::CharToCp1250(c), byte);
+        EXPECT_EQ(textconv::CharToCp1250(c), byte);
         const std::string one(1, char(b));
-        EXPECT_EQ(platform::Utf8ToCp1250(platform::Cp1250ToUtf8(one)), one);
+        EXPECT_EQ(textconv::Utf8ToCp1250(textconv::Cp1250ToUtf8(one)), one);
     }
     EXPECT_EQ(undefined.size(), 5u);
 
@@ -57,7 +57,7 @@ TEST(Cp1250, AgreesWithTheSystemConverterBothWays)
             continue;
         const auto reference = Iconv<char32_t, std::uint8_t>(encode, c);
         if (reference || !undefined.contains(c)) {
-            ASSERT_EQ(platform::CharToCp1250(c), reference) << "U+" << std::hex << unsigned(c);
+            ASSERT_EQ(textconv::CharToCp1250(c), reference) << "U+" << std::hex << unsigned(c);
         }
     }
     iconv_close(decode);

@@ -1,8 +1,8 @@
-#include "platform/cp1250.h"
+#include "text/cp1250.h"
 
 #include <array>
 
-namespace platform {
+namespace textconv {
 namespace {
 
 // Bytes 0x80..0xFF; the lower half is ASCII and stands for itself.
@@ -124,4 +124,4 @@ std::string Utf8ToCp1250Or(std::string_view utf8, char replacement)
     return out;
 }
 
-} // namespace platform
+} // namespace textconv

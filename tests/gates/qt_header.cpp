@@ -1,0 +1,2 @@
+// QtCore stays inside the GUI and resources libraries.
+#include <QString>
