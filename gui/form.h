@@ -69,8 +69,8 @@ private:
     // Declared after the controls, so that the window goes first.
     std::unique_ptr<detail::FormPeer, detail::FormPeerDelete> window_;
 
-    // Makes the controls in creation order and puts them in tab order; the
-    // backend's constructor calls it once its window exists.
+    // Makes the controls in creation order and puts them in tab order, once
+    // the window exists.
     void MakeControls();
 };
 
