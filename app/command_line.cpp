@@ -2,20 +2,20 @@
 
 namespace {
 
-constexpr const char *kHelp =
-    "Usage: qmx8350t [options]\n"
-    "Drives the QMX8350T time display over a serial line (COM1 to COM29).\n"
-    "Settings are kept in Parametry.par in the working directory.\n"
-    "\n"
-    "Options:\n"
-    "  -h, --help     Shows this help and exits.\n"
-    "  -v, --version  Shows the version and exits.\n"
-    "  --service      Opens the main window with the service controls shown, for\n"
-    "                 a technician.\n";
+constexpr const char *kHelp = "Usage: qmx8350t [options]\n"
+                              "Drives the QMX8350T time display over a serial line (COM1 to COM29).\n"
+                              "Settings are kept in Parametry.par in the working directory.\n"
+                              "\n"
+                              "Options:\n"
+                              "  -h, --help     Shows this help and exits.\n"
+                              "  -v, --version  Shows the version and exits.\n"
+                              "  --service      Opens the main window with the service controls shown, for\n"
+                              "                 a technician.\n";
 
 } // namespace
 
-CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
+CommandLine ParseCommandLine(const std::vector<std::string> &arguments)
+{
     CommandLine result;
     bool help = false, version = false;
     std::vector<std::string> positional;
@@ -36,10 +36,10 @@ CommandLine ParseCommandLine(const std::vector<std::string> &arguments) {
         const std::size_t equals = name.find('=');
         const bool hasValue = equals != std::string::npos;
         name = name.substr(0, equals);
-        bool *flag = name == "h" || name == "help"          ? &help
-                     : name == "v" || name == "version"     ? &version
-                     : name == "service"                    ? &result.service
-                                                            : nullptr;
+        bool *flag = name == "h" || name == "help"      ? &help
+                     : name == "v" || name == "version" ? &version
+                     : name == "service"                ? &result.service
+                                                        : nullptr;
         if (!flag) {
             result.action = CommandLine::Action::Error;
             result.text = "Unknown option '" + name + "'.";

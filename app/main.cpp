@@ -4,7 +4,8 @@
 #include "gui/application.h"
 #include "main_window/tform1.h"
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     // Read before the toolkit starts, so that --help and a wrong option work
     // without a display and open nothing.
     const CommandLine command = ParseCommandLine(gui::CommandLineArguments(argc, argv));

@@ -215,8 +215,8 @@ int main(int argc, char **argv)
                 readerRealtime ? "SCHED_FIFO 20" : "ordinary");
     std::printf("SIGTERM to exit: %.1f ms\n", stopMs);
     std::printf("frames at a change of second: %zu\n", delays.size());
-    std::printf("delay min / p50 / p99 / max: %.3f / %.3f / %.3f / %.3f ms\n", delays.front(),
-                Percentile(delays, 0.5), Percentile(delays, 0.99), delays.back());
+    std::printf("delay min / p50 / p99 / max: %.3f / %.3f / %.3f / %.3f ms\n", delays.front(), Percentile(delays, 0.5),
+                Percentile(delays, 0.99), delays.back());
     std::printf("seconds missed / sent twice / arrived late: %d / %d / %d\n", missed, doubled, late);
     std::sort(wakeups.begin(), wakeups.end());
     std::printf("the bench's own wake-up at the change of second, p50 / p99 / max: %.3f / %.3f / %.3f ms\n",

@@ -23,7 +23,8 @@ constexpr int kPort = 3;
 
 fs::path portDir;
 
-void ExchangeValue(benchmark::State &state) {
+void ExchangeValue(benchmark::State &state)
+{
     sim::Options options;
     options.portDir = portDir.string();
     options.portNumber = kPort;
@@ -58,7 +59,8 @@ BENCHMARK(ExchangeValue)->ArgName("paced")->Arg(0)->Arg(1)->UseRealTime()->Unit(
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     std::string pattern = (fs::temp_directory_path() / "qmx-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
         std::fprintf(stderr, "mkdtemp: %s\n", std::strerror(errno));

@@ -136,7 +136,10 @@ std::string Iso(std::time_t t)
     return text;
 }
 
-void SleepUntil(System::time_point t) { std::this_thread::sleep_until(t); }
+void SleepUntil(System::time_point t)
+{
+    std::this_thread::sleep_until(t);
+}
 
 System::time_point NextSecond(int plusMs = 0)
 {
@@ -157,7 +160,8 @@ double EdgeDelayMs(const Arrival &a, std::time_t base)
     const std::time_t whole = System::to_time_t(a.at);
     const int carried = std::stoi(a.value.substr(0, 2)) * 60 + std::stoi(a.value.substr(2));
     const long behind = ((long(whole) - long(base) - carried) % 3600 + 3600) % 3600;
-    return double(behind) * 1000.0 + std::chrono::duration<double, std::milli>(a.at - System::from_time_t(whole)).count();
+    return double(behind) * 1000.0 +
+           std::chrono::duration<double, std::milli>(a.at - System::from_time_t(whole)).count();
 }
 
 struct Site {
@@ -180,7 +184,8 @@ struct Site {
         folder = name;
         brokerPort = FreePort();
         std::ofstream(folder + "/broker.conf") << "listener " << brokerPort << " 127.0.0.1\npersistence false\n"
-                                               << "allow_anonymous true\n" << (getuid() == 0 ? "user root\n" : "");
+                                               << "allow_anonymous true\n"
+                                               << (getuid() == 0 ? "user root\n" : "");
         broker = Spawn({"/usr/sbin/mosquitto", "-c", folder + "/broker.conf"}, {}, folder + "/broker.log");
         // The displays' reading threads inherit a real-time priority where
         // permitted: a real display is a device that waits for no processor,
@@ -198,8 +203,8 @@ struct Site {
                 if (frame.kind != sim::Frame::Kind::Value || frame.bytes.size() < 5)
                     return;
                 const auto offset = System::now().time_since_epoch() - Steady::now().time_since_epoch();
-                const System::time_point at(std::chrono::duration_cast<System::duration>(
-                    frame.received.time_since_epoch() + offset));
+                const System::time_point at(
+                    std::chrono::duration_cast<System::duration>(frame.received.time_since_epoch() + offset));
                 std::lock_guard guard(lock);
                 arrivals.push_back({n, at, std::string(frame.bytes.begin() + 1, frame.bytes.begin() + 5)});
             });
@@ -312,7 +317,8 @@ void Latency(int count)
                     std::snprintf(v, sizeof v, "%02d%02d", int(to - now - 1) / 60 % 60, int(to - now - 1) % 60);
                     return std::string(v);
                 }()) {
-                edgeMs.push_back(std::chrono::duration<double, std::milli>(a.at - System::from_time_t(now + 1)).count());
+                edgeMs.push_back(
+                    std::chrono::duration<double, std::milli>(a.at - System::from_time_t(now + 1)).count());
                 found = true;
             }
         missedEdges += found ? 0 : 1;

@@ -33,7 +33,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using testsupport::DeviceServer;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double Quantile(std::vector<double> v, double q)
 {

@@ -47,15 +47,23 @@ constexpr int kStoredPort = 3;
 constexpr int kDisplayPort = 2;
 constexpr int kRealTimeMinutesSeconds = 2;
 
-double Ms(Nanos d) { return std::chrono::duration<double, std::milli>(d).count(); }
-double Seconds(Nanos d) { return std::chrono::duration<double>(d).count(); }
+double Ms(Nanos d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+double Seconds(Nanos d)
+{
+    return std::chrono::duration<double>(d).count();
+}
 
-[[noreturn]] void Fail(const std::string &why) {
+[[noreturn]] void Fail(const std::string &why)
+{
     std::fprintf(stderr, "qmx_bench_realtime: %s\n", why.c_str());
     std::exit(1);
 }
 
-bool WriteAll(int fd, const std::string &text) {
+bool WriteAll(int fd, const std::string &text)
+{
     std::size_t done = 0;
     while (done < text.size()) {
         const ssize_t n = write(fd, text.data() + done, text.size() - done);
@@ -79,10 +87,12 @@ struct LoggedFrame {
 // One line a frame: kind, first-byte time on the steady clock, bytes in hex.
 // CLOCK_MONOTONIC is one clock for the whole machine, so the child's times
 // compare with the parent's.
-std::string FrameLine(const sim::Frame &frame) {
+std::string FrameLine(const sim::Frame &frame)
+{
     const char kind = frame.kind == sim::Frame::Kind::Value ? 'V' : frame.kind == sim::Frame::Kind::Digit ? 'D' : 'G';
     std::string line = std::string(1, kind) + ' ' +
-                       std::to_string(std::chrono::duration_cast<Nanos>(frame.received.time_since_epoch()).count()) + ' ';
+                       std::to_string(std::chrono::duration_cast<Nanos>(frame.received.time_since_epoch()).count()) +
+                       ' ';
     char hex[3];
     for (std::uint8_t byte : frame.bytes) {
         std::snprintf(hex, sizeof hex, "%02X", byte);
@@ -91,7 +101,8 @@ std::string FrameLine(const sim::Frame &frame) {
     return line + '\n';
 }
 
-std::optional<LoggedFrame> ParseFrameLine(const std::string &line) {
+std::optional<LoggedFrame> ParseFrameLine(const std::string &line)
+{
     char kind = 0;
     long long ns = 0;
     char hex[1024] = {};
@@ -105,7 +116,8 @@ std::optional<LoggedFrame> ParseFrameLine(const std::string &line) {
     return frame;
 }
 
-[[noreturn]] void RunDisplay(const std::string &portDir, int control, int output) {
+[[noreturn]] void RunDisplay(const std::string &portDir, int control, int output)
+{
     sim::Options options;
     options.portDir = portDir;
     options.portNumber = kDisplayPort;
@@ -138,7 +150,8 @@ struct DisplayProcess {
     SteadyClock::time_point started;
 };
 
-DisplayProcess StartDisplay(const std::string &portDir) {
+DisplayProcess StartDisplay(const std::string &portDir)
+{
     int control[2], output[2];
     if (pipe(control) != 0 || pipe(output) != 0)
         Fail(std::string("pipe: ") + std::strerror(errno));
@@ -172,7 +185,8 @@ struct DisplayResult {
     Nanos lifetime{};
 };
 
-DisplayResult StopDisplay(DisplayProcess &process) {
+DisplayResult StopDisplay(DisplayProcess &process)
+{
     DisplayResult result;
     WriteAll(process.control, "q");
     close(process.control);
@@ -193,7 +207,8 @@ DisplayResult StopDisplay(DisplayProcess &process) {
 // --- clocks ---------------------------------------------------------------------
 
 // system_clock minus steady_clock, from the tightest of a few paired readings.
-Nanos SystemMinusSteady() {
+Nanos SystemMinusSteady()
+{
     Nanos best = Nanos::max(), offset{};
     for (int i = 0; i < 20; ++i) {
         const auto before = SteadyClock::now();
@@ -208,11 +223,18 @@ Nanos SystemMinusSteady() {
     return offset;
 }
 
-Nanos Duration(const timeval &tv) { return std::chrono::seconds(tv.tv_sec) + std::chrono::microseconds(tv.tv_usec); }
+Nanos Duration(const timeval &tv)
+{
+    return std::chrono::seconds(tv.tv_sec) + std::chrono::microseconds(tv.tv_usec);
+}
 
-Nanos CpuTime(const rusage &usage) { return Duration(usage.ru_utime) + Duration(usage.ru_stime); }
+Nanos CpuTime(const rusage &usage)
+{
+    return Duration(usage.ru_utime) + Duration(usage.ru_stime);
+}
 
-rusage SelfUsage() {
+rusage SelfUsage()
+{
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage;
@@ -221,7 +243,8 @@ rusage SelfUsage() {
 // The second (epoch seconds) whose local minutes:seconds the frame carries,
 // the nearest at or before the frame's arrival; nothing when the frame holds
 // no "mmss" or no such second lies within the hour around it.
-std::optional<std::time_t> CarriedSecond(const LoggedFrame &frame, Nanos arrivalSinceEpoch) {
+std::optional<std::time_t> CarriedSecond(const LoggedFrame &frame, Nanos arrivalSinceEpoch)
+{
     if (frame.bytes.size() != 7 || frame.bytes[0] != 'D')
         return std::nullopt;
     int digits[4];
@@ -247,7 +270,8 @@ std::optional<std::time_t> CarriedSecond(const LoggedFrame &frame, Nanos arrival
 }
 
 // Nearest rank: with fewer than 100 samples p99 is the largest.
-Nanos Percentile(std::vector<Nanos> sorted, double p) {
+Nanos Percentile(std::vector<Nanos> sorted, double p)
+{
     if (sorted.empty())
         return Nanos{};
     std::sort(sorted.begin(), sorted.end());
@@ -255,7 +279,8 @@ Nanos Percentile(std::vector<Nanos> sorted, double p) {
     return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
 }
 
-int ParseSeconds(int argc, char **argv) {
+int ParseSeconds(int argc, char **argv)
+{
     int seconds = 60;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -275,14 +300,16 @@ int ParseSeconds(int argc, char **argv) {
     return seconds;
 }
 
-fs::path MakeTempDir() {
+fs::path MakeTempDir()
+{
     std::string pattern = (fs::temp_directory_path() / "qmx-bench-XXXXXX").string();
     if (!mkdtemp(pattern.data()))
         Fail(std::string("mkdtemp: ") + std::strerror(errno));
     return pattern;
 }
 
-void WriteSettings(const fs::path &file) {
+void WriteSettings(const fs::path &file)
+{
     Drv232::TParameterRecord record{};
     record.Port = kStoredPort;
     record.Period = 1;
@@ -293,7 +320,8 @@ void WriteSettings(const fs::path &file) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     const int runSeconds = ParseSeconds(argc, argv);
 
     const fs::path root = MakeTempDir();
@@ -354,7 +382,7 @@ int main(int argc, char **argv) {
     // --- what reached the line ---------------------------------------------------
     auto toSystem = [&](SteadyClock::time_point t) { return t.time_since_epoch() + offset; };
     std::optional<std::pair<std::time_t, Nanos>> startSend; // the Start button's own frame
-    std::map<std::time_t, std::vector<Nanos>> perSecond;     // tick frames by the second they carry
+    std::map<std::time_t, std::vector<Nanos>> perSecond;    // tick frames by the second they carry
     int unreadable = 0, otherFrames = 0;
     for (const LoggedFrame &frame : result.frames) {
         if (frame.received < clickBefore)
@@ -419,7 +447,8 @@ int main(int argc, char **argv) {
     std::printf("  %-34s %10.1f ms\n", "median", Ms(Percentile(delays, 50)));
     std::printf("  %-34s %10.1f ms\n", "p99", Ms(Percentile(delays, 99)));
     std::printf("  %-34s %10.1f ms\n", "max", Ms(Percentile(delays, 100)));
-    std::printf("  %-34s %10.1f ms\n", "min", Ms(delays.empty() ? Nanos{} : *std::min_element(delays.begin(), delays.end())));
+    std::printf("  %-34s %10.1f ms\n", "min",
+                Ms(delays.empty() ? Nanos{} : *std::min_element(delays.begin(), delays.end())));
     std::printf("  %-34s %6d of %d\n", "seconds missed", missed, expected);
     std::printf("  %-34s %10d\n", "seconds sent twice", sentTwice);
     if (startSend)
@@ -435,17 +464,15 @@ int main(int argc, char **argv) {
     std::printf("\nTimer2 ticks\n");
     std::printf("  %-34s %10zu (%.2f a second)\n", "ticks", ticks.size(),
                 static_cast<double>(ticks.size()) / Seconds(runWall));
-    std::printf("  %-34s %10.2f ms median, %.2f ms max\n", "handler time, sending ticks", Ms(Percentile(sendingBusy, 50)),
-                Ms(Percentile(sendingBusy, 100)));
+    std::printf("  %-34s %10.2f ms median, %.2f ms max\n", "handler time, sending ticks",
+                Ms(Percentile(sendingBusy, 50)), Ms(Percentile(sendingBusy, 100)));
     std::printf("  %-34s %10.3f ms median, %.3f ms max\n", "handler time, other ticks", Ms(Percentile(idleBusy, 50)),
                 Ms(Percentile(idleBusy, 100)));
 
     std::printf("\nCPU time (user + sys)\n");
     std::printf("  %-34s %10.3f s per minute (%.3f s user, %.3f s sys in %.1f s)\n", "window process, while running",
-                perMinute(windowCpu, runWall),
-                Seconds(Duration(usageAfter.ru_utime) - Duration(usageBefore.ru_utime)),
-                Seconds(Duration(usageAfter.ru_stime) - Duration(usageBefore.ru_stime)),
-                Seconds(runWall));
+                perMinute(windowCpu, runWall), Seconds(Duration(usageAfter.ru_utime) - Duration(usageBefore.ru_utime)),
+                Seconds(Duration(usageAfter.ru_stime) - Duration(usageBefore.ru_stime)), Seconds(runWall));
     std::printf("  %-34s %10.3f s per minute (%.3f s in its %.1f s)\n", "display process, whole life",
                 perMinute(displayCpu, result.lifetime), Seconds(displayCpu), Seconds(result.lifetime));
 

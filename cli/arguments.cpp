@@ -29,9 +29,12 @@ ParsedArguments Only(Action action)
 std::string *MqttOption(MqttOptions &m, const std::string &name)
 {
     static constexpr std::pair<const char *, std::string MqttOptions::*> kOptions[] = {
-        {"--broker", &MqttOptions::broker},       {"--name", &MqttOptions::name},
-        {"--discovery", &MqttOptions::discovery}, {"--cafile", &MqttOptions::cafile},
-        {"--password-file", &MqttOptions::passwordFile}, {"--state-dir", &MqttOptions::stateDir},
+        {"--broker", &MqttOptions::broker},
+        {"--name", &MqttOptions::name},
+        {"--discovery", &MqttOptions::discovery},
+        {"--cafile", &MqttOptions::cafile},
+        {"--password-file", &MqttOptions::passwordFile},
+        {"--state-dir", &MqttOptions::stateDir},
     };
     for (const auto &[option, field] : kOptions)
         if (name == option)

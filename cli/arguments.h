@@ -13,14 +13,14 @@ enum class ClockMode { HoursMinutes, MinutesSeconds };
 
 // qmxctl mqtt: the display's programme from an MQTT broker.
 struct MqttOptions {
-    std::string broker;                // --broker mqtt://HOST[:PORT] or mqtts://...
-    std::string name;                  // --name; empty: the host's name and the port's
-    std::vector<std::string> groups;   // --group, each repeated
-    std::string discovery;             // --discovery PREFIX; empty: none
-    std::string cafile;                // --cafile FILE
-    std::string passwordFile;          // --password-file FILE
-    std::string stateDir;              // --state-dir DIR
-    bool formatGiven = false;          // --format hh:mm|mm:ss (in clock); else hh:mm
+    std::string broker;              // --broker mqtt://HOST[:PORT] or mqtts://...
+    std::string name;                // --name; empty: the host's name and the port's
+    std::vector<std::string> groups; // --group, each repeated
+    std::string discovery;           // --discovery PREFIX; empty: none
+    std::string cafile;              // --cafile FILE
+    std::string passwordFile;        // --password-file FILE
+    std::string stateDir;            // --state-dir DIR
+    bool formatGiven = false;        // --format hh:mm|mm:ss (in clock); else hh:mm
 };
 
 struct Arguments {
@@ -35,8 +35,8 @@ struct Arguments {
     bool requireSync = false; // clock --require-sync: "----" while the PC clock is not synchronised
     bool realtime = false;    // clock --realtime: real-time scheduling where permitted
     MqttOptions mqtt;
-    bool probe = false;      // ports --probe
-    bool json = false;       // ports --json
+    bool probe = false; // ports --probe
+    bool json = false;  // ports --json
 };
 
 struct ParsedArguments {

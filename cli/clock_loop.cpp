@@ -18,15 +18,15 @@ std::string PortLine(const platform::PortName &port)
 
 std::string StartLine(const Arguments &a, const platform::PortName &port)
 {
-    return std::string("clock ") + (a.clock == ClockMode::HoursMinutes ? "hh:mm" : "mm:ss") + " on " +
-           PortLine(port) + (a.requireSync ? ", ---- while the PC clock is not synchronised" : "");
+    return std::string("clock ") + (a.clock == ClockMode::HoursMinutes ? "hh:mm" : "mm:ss") + " on " + PortLine(port) +
+           (a.requireSync ? ", ---- while the PC clock is not synchronised" : "");
 }
 
 // The service's one line of state, for systemctl status.
 std::string StatusLine(const platform::PortName &port, const std::string &shown, bool failing, ClockSync sync)
 {
-    const std::string display = shown.size() == 4 && shown != "----" ? shown.substr(0, 2) + ":" + shown.substr(2)
-                                                                     : shown;
+    const std::string display =
+        shown.size() == 4 && shown != "----" ? shown.substr(0, 2) + ":" + shown.substr(2) : shown;
     return PortLine(port) + ": " +
            (failing ? "the display does not answer" + (shown.empty() ? "" : " (last shown " + display + ")")
                     : "the display shows " + display) +
@@ -54,7 +54,7 @@ bool RunClock(const Arguments &a, Drv232::Link &link, const platform::PortName &
         NotifyWatchdog();
     };
     const bool allSent = RunEachSecond(a, link, port, served, StartLine(a, port), [&a, &link](bool unsynchronised) {
-        return a.requireSync && unsynchronised ? "----"
+        return a.requireSync && unsynchronised      ? "----"
                : a.clock == ClockMode::HoursMinutes ? link.ClockHours + link.ClockMinutes
                                                     : link.ClockMinutes + link.ClockSeconds;
     });

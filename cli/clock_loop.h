@@ -12,10 +12,10 @@ namespace qmxctl {
 
 // Where the loop stands once a second's send is done.
 struct SecondSent {
-    bool first;                // the first second of the run
-    const std::string &shown;  // the text the display last took
-    bool failing;              // the display does not answer now
-    platform::ClockSync sync;  // as last read
+    bool first;               // the first second of the run
+    const std::string &shown; // the text the display last took
+    bool failing;             // the display does not answer now
+    platform::ClockSync sync; // as last read
 };
 
 struct ClockHooks {

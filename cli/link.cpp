@@ -28,10 +28,12 @@ std::string OpenFailure(const PortName &port)
     case FailureKind::NotAPort:
         // A plain file or a device that is no terminal: named for what it is.
         if (!platform::MappedUrl(port.Path()))
-            return name + ": " + platform::InspectPort(int(port.Number()), net::OpenNetworkPort).reason.text + " (" + port.Path() + ")";
+            return name + ": " + platform::InspectPort(int(port.Number()), net::OpenNetworkPort).reason.text + " (" +
+                   port.Path() + ")";
         break;
     case FailureKind::Refused:
-        if (std::string advice = platform::PermissionAdvice(platform::InspectPort(int(port.Number()), net::OpenNetworkPort));
+        if (std::string advice =
+                platform::PermissionAdvice(platform::InspectPort(int(port.Number()), net::OpenNetworkPort));
             !advice.empty())
             return advice;
         break;
@@ -67,8 +69,7 @@ bool OpenPort(Drv232::Link &link, const PortName &port, std::string &message)
     return false;
 }
 
-bool ExchangeOn(Drv232::Link &link, const PortName &port, const std::string &value, bool whole,
-                std::string &message)
+bool ExchangeOn(Drv232::Link &link, const PortName &port, const std::string &value, bool whole, std::string &message)
 {
     platform::ClearFailure();
     if (link.Exchange(value, whole))
@@ -85,16 +86,15 @@ std::optional<PortName> FindDisplay(Drv232::Link &link, std::string &message)
         // No device behind the name: not worth a line, unless the name was
         // mapped to a device server on purpose.
         const FailureKind kind = platform::LastFailure().kind;
-        if (!opened && (kind == FailureKind::Missing || kind == FailureKind::Gone) &&
-            !platform::MappedUrl(port.Path()))
+        if (!opened && (kind == FailureKind::Missing || kind == FailureKind::Gone) && !platform::MappedUrl(port.Path()))
             return;
         met += "\n  " + (opened ? ExchangeFailure(port) : OpenFailure(port));
     });
     if (found)
         return found;
     link.Close();
-    message = "no display answered on " + PortName::Com(1).Label() + " to " +
-              PortName::Com(PortName::kLastSearched).Label();
+    message =
+        "no display answered on " + PortName::Com(1).Label() + " to " + PortName::Com(PortName::kLastSearched).Label();
     if (std::string problem = platform::PortFolderProblem(); !problem.empty())
         message += ": " + problem;
     message += met;

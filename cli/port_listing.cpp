@@ -15,10 +15,14 @@ using platform::PortRule;
 const char *RuleName(PortRule rule)
 {
     switch (rule) {
-    case PortRule::PortFolder: return "port-dir";
-    case PortRule::LinkFolder: return "link-folder";
-    case PortRule::SystemFolder: return "system-folder";
-    case PortRule::SerialDevice: return "serial-device";
+    case PortRule::PortFolder:
+        return "port-dir";
+    case PortRule::LinkFolder:
+        return "link-folder";
+    case PortRule::SystemFolder:
+        return "system-folder";
+    case PortRule::SerialDevice:
+        return "serial-device";
     }
     return "";
 }
@@ -26,13 +30,20 @@ const char *RuleName(PortRule rule)
 const char *AccessName(PortAccess access)
 {
     switch (access) {
-    case PortAccess::Missing: return "missing";
-    case PortAccess::Dangling: return "dangling-link";
-    case PortAccess::Refused: return "refused";
-    case PortAccess::InUse: return "in-use";
-    case PortAccess::Free: return "free";
-    case PortAccess::NotAPort: return "not-a-port";
-    case PortAccess::Failed: return "failed";
+    case PortAccess::Missing:
+        return "missing";
+    case PortAccess::Dangling:
+        return "dangling-link";
+    case PortAccess::Refused:
+        return "refused";
+    case PortAccess::InUse:
+        return "in-use";
+    case PortAccess::Free:
+        return "free";
+    case PortAccess::NotAPort:
+        return "not-a-port";
+    case PortAccess::Failed:
+        return "failed";
     }
     return "";
 }
@@ -46,9 +57,15 @@ const char *StateName(const platform::PortStatus &s)
                : AccessName(s.access);
 }
 
-bool Exists(PortAccess a) { return a != PortAccess::Missing && a != PortAccess::Dangling; }
+bool Exists(PortAccess a)
+{
+    return a != PortAccess::Missing && a != PortAccess::Dangling;
+}
 // Open got past the permission check when it failed for another reason.
-bool MayOpen(PortAccess a) { return Exists(a) && a != PortAccess::Refused; }
+bool MayOpen(PortAccess a)
+{
+    return Exists(a) && a != PortAccess::Refused;
+}
 
 std::string Json(const std::string &text)
 {
@@ -68,7 +85,10 @@ std::string Json(const std::string &text)
     return out + "\"";
 }
 
-std::string JsonBool(bool value) { return value ? "true" : "false"; }
+std::string JsonBool(bool value)
+{
+    return value ? "true" : "false";
+}
 
 } // namespace
 
@@ -123,9 +143,9 @@ std::string PortsJson(const std::vector<ListedPort> &ports)
     for (std::size_t i = 0; i < ports.size(); ++i) {
         const platform::PortStatus &s = ports[i].status;
         out += "  {\"port\": " + Json(s.name) + ", \"path\": " + Json(s.location.path) +
-               ", \"rule\": " + Json(std::string(RuleName(s.location.rule))) +
-               ", \"device\": " + Json(s.device) + ", \"state\": " + Json(std::string(StateName(s))) +
-               ", \"exists\": " + JsonBool(Exists(s.access)) + ", \"may_open\": " + JsonBool(MayOpen(s.access)) +
+               ", \"rule\": " + Json(std::string(RuleName(s.location.rule))) + ", \"device\": " + Json(s.device) +
+               ", \"state\": " + Json(std::string(StateName(s))) + ", \"exists\": " + JsonBool(Exists(s.access)) +
+               ", \"may_open\": " + JsonBool(MayOpen(s.access)) +
                ", \"in_use\": " + JsonBool(s.access == PortAccess::InUse) +
                ", \"reason\": " + Json(s.access == PortAccess::Free ? std::string() : s.reason.text) +
                ", \"by_id\": " + Json(s.byId) + ", \"url\": " + Json(s.url) +

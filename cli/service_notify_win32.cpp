@@ -7,6 +7,9 @@ void NotifyReady() {}
 void NotifyStatus(const std::string &) {}
 void NotifyWatchdog() {}
 void NotifyStopping() {}
-bool WatchdogWanted() { return false; }
+bool WatchdogWanted()
+{
+    return false;
+}
 
 } // namespace qmxctl

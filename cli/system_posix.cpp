@@ -35,14 +35,17 @@ std::vector<std::string> CommandLineArguments(int argc, char *argv[])
 // No SA_RESTART: the signal must cut the clock's sleep short.
 void CatchStopSignals()
 {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 }
 
-bool StopRequested() { return stopSignal != 0; }
+bool StopRequested()
+{
+    return stopSignal != 0;
+}
 
 void SleepUntilNextSecond()
 {

@@ -46,9 +46,15 @@ std::vector<std::string> CommandLineArguments(int, char *[])
     return arguments;
 }
 
-void CatchStopSignals() { ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
+void CatchStopSignals()
+{
+    ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
 
-bool StopRequested() { return stopRequested; }
+bool StopRequested()
+{
+    return stopRequested;
+}
 
 void SleepUntilNextSecond()
 {

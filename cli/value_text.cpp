@@ -23,8 +23,7 @@ std::optional<std::string> ValueBytes(std::string_view utf8, std::string &error)
     }
     // Cutting would send something else than was asked for, unnoticed.
     if (bytes->size() > 4) {
-        error = quoted + " has " + std::to_string(bytes->size()) +
-                " characters; the display takes at most 4";
+        error = quoted + " has " + std::to_string(bytes->size()) + " characters; the display takes at most 4";
         return std::nullopt;
     }
     return bytes;

@@ -16,7 +16,7 @@ std::vector<std::string> CommandLineArguments(int argc, char **argv);
 void WriteCommandLineText(const std::string &text, bool error);
 
 struct ApplicationInfo {
-    std::string name;      // "qmx8350t"
+    std::string name; // "qmx8350t"
     std::string version;
     std::string desktopId; // the desktop entry the windows belong to (Linux)
     std::string icon;      // the windows' default icon, as in a layout

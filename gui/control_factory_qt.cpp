@@ -63,8 +63,7 @@ std::unique_ptr<TControl> makeButton(const ControlLayout &row, QWidget *parent, 
     // auto-default button; the operator expects Return to press it.
     button->setAutoDefault(true);
     std::unique_ptr<TButton> c = row.kind == ControlKind::BitBtn ? wrap<TBitBtn>(button) : wrap<TButton>(button);
-    QObject::connect(button, &QPushButton::clicked, button,
-                     [live, p = c.get()] { fire(live, p, &TButton::OnClick); });
+    QObject::connect(button, &QPushButton::clicked, button, [live, p = c.get()] { fire(live, p, &TButton::OnClick); });
     return c;
 }
 
@@ -152,18 +151,29 @@ using Maker = std::unique_ptr<TControl> (*)(const ControlLayout &, QWidget *, co
 Maker makerOf(ControlKind kind)
 {
     switch (kind) {
-    case ControlKind::Label: return makeLabel;
-    case ControlKind::Edit: return makeEdit;
+    case ControlKind::Label:
+        return makeLabel;
+    case ControlKind::Edit:
+        return makeEdit;
     case ControlKind::Button:
-    case ControlKind::BitBtn: return makeButton;
-    case ControlKind::SpeedButton: return makeSpeedButton;
-    case ControlKind::CheckBox: return makeCheckBox;
-    case ControlKind::RadioGroup: return makeRadioGroup;
-    case ControlKind::SpinEdit: return makeSpinEdit;
-    case ControlKind::StatusBar: return makeStatusBar;
-    case ControlKind::Panel: return makePanel;
-    case ControlKind::Bevel: return makeBevel;
-    case ControlKind::Timer: break;
+    case ControlKind::BitBtn:
+        return makeButton;
+    case ControlKind::SpeedButton:
+        return makeSpeedButton;
+    case ControlKind::CheckBox:
+        return makeCheckBox;
+    case ControlKind::RadioGroup:
+        return makeRadioGroup;
+    case ControlKind::SpinEdit:
+        return makeSpinEdit;
+    case ControlKind::StatusBar:
+        return makeStatusBar;
+    case ControlKind::Panel:
+        return makePanel;
+    case ControlKind::Bevel:
+        return makeBevel;
+    case ControlKind::Timer:
+        break;
     }
     return nullptr;
 }

@@ -52,8 +52,8 @@ LRESULT CALLBACK editProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
             const wchar_t c = static_cast<wchar_t>(wParam);
             const std::wstring separator = Wide(RegionalDecimalSeparator());
             const bool control = c < 0x20 && c != L'\r';
-            const bool accepted = (c >= L'0' && c <= L'9') || c == L'+' || c == L'-'
-                                  || (!separator.empty() && c == separator[0]);
+            const bool accepted =
+                (c >= L'0' && c <= L'9') || c == L'+' || c == L'-' || (!separator.empty() && c == separator[0]);
             if (!control && !accepted) {
                 MessageBeep(MB_OK);
                 return 0;
@@ -92,11 +92,11 @@ LRESULT CALLBACK holderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 // A child window; it fails loudly instead of leaving a control without one.
 HWND create(const wchar_t *cls, const std::wstring &text, DWORD style, DWORD exStyle, HWND parent)
 {
-    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, parent,
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, parent, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
     if (!hwnd)
-        throw std::runtime_error("a control of the class " + Utf8(cls) + " cannot be created (error "
-                                 + std::to_string(GetLastError()) + ")");
+        throw std::runtime_error("a control of the class " + Utf8(cls) + " cannot be created (error " +
+                                 std::to_string(GetLastError()) + ")");
     return hwnd;
 }
 
@@ -129,8 +129,8 @@ std::string glyphForScale(const std::string &path, double scale)
 // shows the button face; left half normal, right half disabled.
 HIMAGELIST loadGlyphs(const std::string &path)
 {
-    HBITMAP strip = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), resourceName(path).c_str(),
-                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    HBITMAP strip = static_cast<HBITMAP>(
+        LoadImageW(GetModuleHandleW(nullptr), resourceName(path).c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!strip)
         return nullptr;
     BITMAP info{};
@@ -193,8 +193,8 @@ void makeRadioItems(RadioPeer &peer, const ControlLayout &row, int tabStop)
     const int itemHeight = std::min(w.Scaled(17), static_cast<int>(step));
     for (int i = 0; i < count; ++i) {
         DWORD style = BS_AUTORADIOBUTTON | WS_VISIBLE | (i == 0 ? WS_GROUP : 0) | (i == 0 && tabStop ? WS_TABSTOP : 0);
-        HWND item = create(L"BUTTON", Wide(row.items[static_cast<std::size_t>(i)]), style | WS_CLIPSIBLINGS, 0,
-                           peer.hwnd);
+        HWND item =
+            create(L"BUTTON", Wide(row.items[static_cast<std::size_t>(i)]), style | WS_CLIPSIBLINGS, 0, peer.hwnd);
         SetWindowPos(item, nullptr, static_cast<int>(side), static_cast<int>(top + i * step + (step - itemHeight) / 2),
                      w.Scaled(row.width) - static_cast<int>(2 * side), itemHeight, SWP_NOZORDER | SWP_NOACTIVATE);
         SetPropW(item, kPeerProperty, &peer);
@@ -219,8 +219,8 @@ FontOwner MakeFont(const FontSpec &wanted, const FontSpec &base, double scale)
 
 HICON LoadIconResource(const std::string &path, int size)
 {
-    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), resourceName(path).c_str(), IMAGE_ICON, size,
-                                         size, LR_DEFAULTCOLOR | LR_SHARED));
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), resourceName(path).c_str(), IMAGE_ICON, size, size,
+                                         LR_DEFAULTCOLOR | LR_SHARED));
 }
 
 namespace {
@@ -296,38 +296,54 @@ const Maker &makerOf(ControlKind kind)
 {
     // A speed button is a static that notifies clicks: it never takes the
     // focus. A bevel is only a frame: clicks go through to what lies under it.
-    static const Maker label{L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, true, false,
-                             peerOf<Peer>, wrap<TLabel>, nullptr};
-    static const Maker edit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true,
-                            peerOf<Peer>, wrap<TEdit>, subclassEdit};
+    static const Maker label{L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, true, false, peerOf<Peer>, wrap<TLabel>,
+                             nullptr};
+    static const Maker edit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true,
+                            true,    peerOf<Peer>,   wrap<TEdit>,      subclassEdit};
     static const Maker button{L"BUTTON", BS_PUSHBUTTON, 0, true, true, peerOf<Peer>, wrap<TButton>, subclassButton};
-    static const Maker bitBtn{L"BUTTON", BS_PUSHBUTTON, 0, true, true,
-                              peerOf<GlyphPeer>, wrap<TBitBtn>, subclassButton};
-    static const Maker speedButton{L"STATIC", SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN, 0, false, false,
-                                   peerOf<GlyphPeer>, wrap<TSpeedButton>, nullptr};
+    static const Maker bitBtn{L"BUTTON",     BS_PUSHBUTTON, 0, true, true, peerOf<GlyphPeer>,
+                              wrap<TBitBtn>, subclassButton};
+    static const Maker speedButton{L"STATIC",
+                                   SS_ICON | SS_CENTERIMAGE | SS_NOTIFY | SS_SUNKEN,
+                                   0,
+                                   false,
+                                   false,
+                                   peerOf<GlyphPeer>,
+                                   wrap<TSpeedButton>,
+                                   nullptr};
     static const Maker checkBox{L"BUTTON", BS_AUTOCHECKBOX, 0, true, true, peerOf<Peer>, wrap<TCheckBox>, nullptr};
-    static const Maker radioGroup{L"BUTTON", BS_GROUPBOX, WS_EX_CONTROLPARENT, true, false,
-                                  peerOf<RadioPeer>, wrap<TRadioGroup>, finishRadioGroup};
-    static const Maker spinEdit{L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true, true,
-                                peerOf<SpinPeer>, wrap<TSpinEdit>, finishSpinEdit};
-    static const Maker statusBar{STATUSCLASSNAMEW, 0, 0, false, false,
-                                 peerOf<Peer>, wrap<TStatusBar>, finishStatusBar};
-    static const Maker panel{L"STATIC", SS_ETCHEDFRAME, WS_EX_CONTROLPARENT, false, false,
-                             peerOf<Peer>, wrap<TPanel>, finishHolder};
+    static const Maker radioGroup{L"BUTTON", BS_GROUPBOX,       WS_EX_CONTROLPARENT, true,
+                                  false,     peerOf<RadioPeer>, wrap<TRadioGroup>,   finishRadioGroup};
+    static const Maker spinEdit{L"EDIT", ES_AUTOHSCROLL,   WS_EX_CLIENTEDGE, true,
+                                true,    peerOf<SpinPeer>, wrap<TSpinEdit>,  finishSpinEdit};
+    static const Maker statusBar{STATUSCLASSNAMEW, 0, 0, false, false, peerOf<Peer>, wrap<TStatusBar>, finishStatusBar};
+    static const Maker panel{L"STATIC", SS_ETCHEDFRAME, WS_EX_CONTROLPARENT, false,
+                             false,     peerOf<Peer>,   wrap<TPanel>,        finishHolder};
     static const Maker bevel{L"STATIC", SS_ETCHEDFRAME, 0, false, false, peerOf<Peer>, wrap<TBevel>, nullptr};
     switch (kind) {
-    case ControlKind::Label: return label;
-    case ControlKind::Edit: return edit;
-    case ControlKind::Button: return button;
-    case ControlKind::BitBtn: return bitBtn;
-    case ControlKind::SpeedButton: return speedButton;
-    case ControlKind::CheckBox: return checkBox;
-    case ControlKind::RadioGroup: return radioGroup;
-    case ControlKind::SpinEdit: return spinEdit;
-    case ControlKind::StatusBar: return statusBar;
-    case ControlKind::Panel: return panel;
+    case ControlKind::Label:
+        return label;
+    case ControlKind::Edit:
+        return edit;
+    case ControlKind::Button:
+        return button;
+    case ControlKind::BitBtn:
+        return bitBtn;
+    case ControlKind::SpeedButton:
+        return speedButton;
+    case ControlKind::CheckBox:
+        return checkBox;
+    case ControlKind::RadioGroup:
+        return radioGroup;
+    case ControlKind::SpinEdit:
+        return spinEdit;
+    case ControlKind::StatusBar:
+        return statusBar;
+    case ControlKind::Panel:
+        return panel;
     case ControlKind::Bevel:
-    case ControlKind::Timer: break;
+    case ControlKind::Timer:
+        break;
     }
     return bevel;
 }

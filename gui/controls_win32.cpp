@@ -248,7 +248,8 @@ void TStatusBar::SetPanelText(int index, const std::string &text)
 {
     if (index != 0 && index != 1)
         return;
-    SendMessageW(peer_->hwnd, SB_SETTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(detail::Wide(text).c_str()));
+    SendMessageW(peer_->hwnd, SB_SETTEXTW, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>(detail::Wide(text).c_str()));
 }
 
 } // namespace gui

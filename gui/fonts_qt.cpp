@@ -12,8 +12,7 @@ QString MapFontFamily(const std::string &family)
     // Arial's metrics are matched exactly by Liberation Sans; the old bitmap
     // sans of the designer has no Linux twin, and Liberation Sans is closer
     // in width than DejaVu Sans, so captions still fit their rows.
-    if (name.compare(u"Arial", Qt::CaseInsensitive) == 0
-        || name.compare(u"MS Sans Serif", Qt::CaseInsensitive) == 0)
+    if (name.compare(u"Arial", Qt::CaseInsensitive) == 0 || name.compare(u"MS Sans Serif", Qt::CaseInsensitive) == 0)
         return QStringLiteral("Liberation Sans");
     return name;
 }

@@ -28,13 +28,15 @@ public:
     TForm &operator=(const TForm &) = delete;
 
     // The control of that name and class, or null.
-    template <class T> T *Find(const std::string &name) const {
+    template <class T> T *Find(const std::string &name) const
+    {
         auto it = controls_.find(name);
         return it == controls_.end() ? nullptr : dynamic_cast<T *>(it->second.get());
     }
     // Points member at a control the window's code cannot do without; a
     // layout that lacks it is a programming error.
-    template <class T> void Bind(T *&member, const char *name) const {
+    template <class T> void Bind(T *&member, const char *name) const
+    {
         member = Find<T>(name);
         if (!member)
             throw std::logic_error(layout_.name + "'s layout lacks " + name);
@@ -76,7 +78,8 @@ private:
 
 // The event that calls a window's handler method, for WireEvents:
 // {"BitBtn11Click", Handler(this, &TForm1::BitBtn11Click)}.
-template <class Form> TNotifyEvent Handler(Form *form, void (Form::*method)(TObject *)) {
+template <class Form> TNotifyEvent Handler(Form *form, void (Form::*method)(TObject *))
+{
     return [form, method](TObject *sender) { (form->*method)(sender); };
 }
 

@@ -229,7 +229,8 @@ void registerFormClass()
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = kFormClass;
     if (!RegisterClassExW(&wc))
-        throw std::runtime_error("the window class cannot be registered (error " + std::to_string(GetLastError()) + ")");
+        throw std::runtime_error("the window class cannot be registered (error " + std::to_string(GetLastError()) +
+                                 ")");
     registered = true;
 }
 
@@ -265,12 +266,12 @@ std::unique_ptr<FormPeer, FormPeerDelete> MakeWindow(TForm &form, TForm *owner)
     peer->owner = owner ? owner->Native().hwnd.get() : nullptr;
     // An ordinary window: resizable, with every button of the title bar.
     const DWORD style = WS_OVERLAPPEDWINDOW;
-    peer->hwnd.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, Wide(layout.title).c_str(), style,
-                                     CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, peer->owner, nullptr,
-                                     GetModuleHandleW(nullptr), peer.get()));
+    peer->hwnd.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, Wide(layout.title).c_str(), style, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, 100, 100, peer->owner, nullptr, GetModuleHandleW(nullptr),
+                                     peer.get()));
     if (!peer->hwnd)
-        throw std::runtime_error("the window " + layout.name + " cannot be created (error "
-                                 + std::to_string(GetLastError()) + ")");
+        throw std::runtime_error("the window " + layout.name + " cannot be created (error " +
+                                 std::to_string(GetLastError()) + ")");
     HWND hwnd = peer->hwnd.get();
     peer->scale = DpiOf(hwnd) / 96.0;
     peer->font = MakeFontFor(*peer, nullptr);
@@ -305,8 +306,8 @@ void TForm::SetClientSize(int width, int height)
     int outerWidth = rect.right - rect.left, outerHeight = rect.bottom - rect.top;
     // A layout that gives only the outer size keeps it; the client area is
     // what this system's frame leaves of it.
-    if (layout_.clientWidth <= 0 && layout_.clientHeight <= 0 && width == layout_.outerWidth - detail::kFrameWidth
-        && height == layout_.outerHeight - detail::kFrameHeight) {
+    if (layout_.clientWidth <= 0 && layout_.clientHeight <= 0 && width == layout_.outerWidth - detail::kFrameWidth &&
+        height == layout_.outerHeight - detail::kFrameHeight) {
         outerWidth = window_->Scaled(layout_.outerWidth);
         outerHeight = window_->Scaled(layout_.outerHeight);
     }
@@ -314,8 +315,7 @@ void TForm::SetClientSize(int width, int height)
     if (layout_.centred) {
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromWindow(window_->owner ? window_->owner : hwnd, MONITOR_DEFAULTTOPRIMARY),
-                        &monitor);
+        GetMonitorInfoW(MonitorFromWindow(window_->owner ? window_->owner : hwnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
         const RECT area = monitor.rcWork;
         x = area.left + std::max(0L, (area.right - area.left - outerWidth) / 2);
         y = area.top + std::max(0L, (area.bottom - area.top - outerHeight) / 2);

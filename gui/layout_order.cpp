@@ -16,9 +16,9 @@ std::vector<const ControlLayout *> CreationOrder(const std::vector<ControlLayout
     while (!waiting.empty()) {
         std::vector<const ControlLayout *> still;
         for (const ControlLayout *row : waiting) {
-            const bool ready = row->parent.empty() || made.count(row->parent)
-                || std::none_of(rows.begin(), rows.end(),
-                                [&](const ControlLayout &r) { return r.name == row->parent; });
+            const bool ready =
+                row->parent.empty() || made.count(row->parent) ||
+                std::none_of(rows.begin(), rows.end(), [&](const ControlLayout &r) { return r.name == row->parent; });
             if (ready) {
                 order.push_back(row);
                 made.insert(row->name);

@@ -20,9 +20,10 @@ inline const FontSpec kOwnFont{}; // the window's
 // Both windows use the designer's default: MS Sans Serif, 8 pt at 96 dpi.
 inline const FontSpec kWindowFont{"MS Sans Serif", 11, false, FontColor::WindowText, false};
 
-inline ControlLayout Row(const char *name, ControlKind kind, const char *caption, const FontSpec &font,
-                         bool shown, bool enabled, const char *event, const char *handler, int tab, int left,
-                         int top, int width, int height, const char *glyph = "") {
+inline ControlLayout Row(const char *name, ControlKind kind, const char *caption, const FontSpec &font, bool shown,
+                         bool enabled, const char *event, const char *handler, int tab, int left, int top, int width,
+                         int height, const char *glyph = "")
+{
     ControlLayout c;
     c.name = name;
     c.kind = kind;
@@ -43,9 +44,10 @@ inline ControlLayout Row(const char *name, ControlKind kind, const char *caption
 
 // Timers are not visual: no place, no focus. All start disabled at 1000 ms;
 // the logic that starts one sets the interval it needs.
-inline ControlLayout TimerRow(const char *name, bool shown, const char *handler) {
-    ControlLayout c = Row(name, ControlKind::Timer, "", kOwnFont, shown, kDisabled, "OnTimer", handler, kNoTab,
-                          0, 0, 0, 0);
+inline ControlLayout TimerRow(const char *name, bool shown, const char *handler)
+{
+    ControlLayout c =
+        Row(name, ControlKind::Timer, "", kOwnFont, shown, kDisabled, "OnTimer", handler, kNoTab, 0, 0, 0, 0);
     c.interval = 1000;
     return c;
 }

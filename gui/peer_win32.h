@@ -56,9 +56,9 @@ public:
     FormPeer &window;
     ControlKind kind;
     TControl *control = nullptr;
-    HWND hwnd = nullptr;           // the control (a radio group: its box); its window holds it
-    FontOwner font;                // its own font; null: the window's
-    FontSpec fontSpec;             // what its own font was made from
+    HWND hwnd = nullptr; // the control (a radio group: its box); its window holds it
+    FontOwner font;      // its own font; null: the window's
+    FontSpec fontSpec;   // what its own font was made from
     COLORREF color = 0;
     bool coloured = false;
     bool visible = true, enabled = true; // the control's own flags
@@ -70,7 +70,7 @@ public:
     using Peer::Peer;
     std::vector<HWND> Parts() const override { return {updown}; }
     HWND updown = nullptr;
-    int layoutWidth = 0;           // edit and arrows, in the layout's pixels
+    int layoutWidth = 0; // edit and arrows, in the layout's pixels
     int minValue = 0, maxValue = 0;
 };
 
@@ -128,12 +128,12 @@ public:
     LiveFlag liveFlag;
     std::shared_ptr<bool> live = liveFlag.flag;
     HWND owner = nullptr;
-    HWND lastFocus = nullptr;      // the control that had the keyboard focus
-    double scale = 1.0;            // the monitor's dpi / 96
-    std::map<HWND, Peer *> peers;  // every native window of a control
+    HWND lastFocus = nullptr;     // the control that had the keyboard focus
+    double scale = 1.0;           // the monitor's dpi / 96
+    std::map<HWND, Peer *> peers; // every native window of a control
     std::vector<Peer *> statusBars;
     bool activated = false, shown = false;
-    bool modal = false;            // in ShowModal's loop
+    bool modal = false; // in ShowModal's loop
     int Scaled(int px) const { return static_cast<int>(px * scale + 0.5); }
     void FirstActivation();
 };

@@ -56,8 +56,8 @@ HWND TimerWindow()
                                                             nullptr, wc.hInstance, nullptr)
                                           : nullptr;
         if (!hwnd)
-            throw std::runtime_error("the timers' window cannot be created (error " + std::to_string(GetLastError())
-                                     + ")");
+            throw std::runtime_error("the timers' window cannot be created (error " + std::to_string(GetLastError()) +
+                                     ")");
         return hwnd;
     }();
     return window;
@@ -81,7 +81,8 @@ void TimerPeer::Start(int intervalMs, TTimer *timer)
     stop_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HWND target = TimerWindow();
     thread_ = std::thread([this, intervalMs, timer, target, stop = stop_] {
-        HANDLE clock = CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+        HANDLE clock =
+            CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
         if (!clock)
             clock = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
         LARGE_INTEGER frequency, now;

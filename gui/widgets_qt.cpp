@@ -52,8 +52,7 @@ QIcon LoadGlyph(const QString &resource)
         // the bottom-left pixel has, and shows through as the button face.
         if (!bitmap.hasAlphaChannel()) {
             const QImage image = bitmap.toImage();
-            bitmap.setMask(bitmap.createMaskFromColor(image.pixelColor(0, image.height() - 1),
-                                                      Qt::MaskInColor));
+            bitmap.setMask(bitmap.createMaskFromColor(image.pixelColor(0, image.height() - 1), Qt::MaskInColor));
         }
         const int side = bitmap.height();
         if (bitmap.width() >= 2 * side) {
@@ -85,8 +84,8 @@ QToolButton *makeArrow(Qt::ArrowType arrow, QWidget *parent)
 } // namespace
 
 SpinLineEdit::SpinLineEdit(int minValue, int maxValue, QWidget *parent)
-    : QLineEdit(parent), min_(minValue), max_(maxValue),
-      up_(makeArrow(Qt::UpArrow, this)), down_(makeArrow(Qt::DownArrow, this))
+    : QLineEdit(parent), min_(minValue), max_(maxValue), up_(makeArrow(Qt::UpArrow, this)),
+      down_(makeArrow(Qt::DownArrow, this))
 {
     setTextMargins(0, 0, kArrowWidth, 0);
     connect(up_, &QToolButton::clicked, this, [this] { step(1); });
@@ -101,8 +100,7 @@ void SpinLineEdit::step(int delta)
 
 bool SpinLineEdit::accepts(QChar c) const
 {
-    return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-'
-        || QLocale().decimalPoint() == QString(c);
+    return (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || QLocale().decimalPoint() == QString(c);
 }
 
 void SpinLineEdit::keyPressEvent(QKeyEvent *event)
@@ -125,8 +123,8 @@ void SpinLineEdit::keyPressEvent(QKeyEvent *event)
     // characters that would be typed into the field are checked.
     const QString text = event->text();
     const bool chord = event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-    if (!chord && !text.isEmpty() && text[0].isPrint()
-        && !std::all_of(text.begin(), text.end(), [this](QChar c) { return accepts(c); })) {
+    if (!chord && !text.isEmpty() && text[0].isPrint() &&
+        !std::all_of(text.begin(), text.end(), [this](QChar c) { return accepts(c); })) {
         QApplication::beep();
         return;
     }
@@ -173,8 +171,7 @@ void RadioGroupBox::updateTabStops()
     if (!stop && !buttons_.isEmpty())
         stop = buttons_.front();
     for (QRadioButton *button : std::as_const(buttons_)) {
-        button->setFocusPolicy(!tabStop_ ? Qt::NoFocus
-                               : button == stop ? Qt::StrongFocus : Qt::ClickFocus);
+        button->setFocusPolicy(!tabStop_ ? Qt::NoFocus : button == stop ? Qt::StrongFocus : Qt::ClickFocus);
     }
 }
 

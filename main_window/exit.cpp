@@ -3,7 +3,8 @@
 
 #include "serial/drv232.h"
 
-void TForm1::BitBtn6Click(gui::TObject *) {
+void TForm1::BitBtn6Click(gui::TObject *)
+{
     Drv232::DisposeReplyBuffer();
     if (!Drv232::SaveParameters())
         gui::ShowWarningBox(this, "Chyba při ukládání parametrů");

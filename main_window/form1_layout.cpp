@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+// The layout is a table: one control a row, laid out by hand.
+// clang-format off
 namespace {
 
 using namespace gui::rows;
@@ -163,3 +165,4 @@ const gui::FormLayout &Form1Layout() {
     static const gui::FormLayout layout = Build();
     return layout;
 }
+// clang-format on

@@ -7,27 +7,39 @@
 
 namespace {
 
-std::string Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
+std::string Text(const std::string &cp1250)
+{
+    return gui::FromCp1250(cp1250);
+}
 
 constexpr int FastTick = 99;
 constexpr int SlowTick = 1111;
 
-std::uint16_t SecondBefore(std::uint16_t second) { return second == 0 ? 59 : second - 1; }
+std::uint16_t SecondBefore(std::uint16_t second)
+{
+    return second == 0 ? 59 : second - 1;
+}
 
 } // namespace
 
-std::string HighPairText(const std::string &text) { return text.size() < 2 ? "0" + text : text; }
+std::string HighPairText(const std::string &text)
+{
+    return text.size() < 2 ? "0" + text : text;
+}
 
-std::string LowPairText(const std::string &text) {
+std::string LowPairText(const std::string &text)
+{
     const std::string pair = text.substr(0, 2);
     return pair.size() < 2 ? "0" + pair : pair;
 }
 
-std::string ClockText() {
+std::string ClockText()
+{
     return Drv232::ClockHours + " : " + Drv232::ClockMinutes + " : " + Drv232::ClockSeconds;
 }
 
-bool TForm1::SendDisplayText() {
+bool TForm1::SendDisplayText()
+{
     const bool ok = Drv232::ParameterRecord.WholeDisplay ? Drv232::ExchangeWhole() : Drv232::ExchangeValue();
     if (ok)
         SetStatus(1, Text(Drv232::ReplyText()));
@@ -36,7 +48,8 @@ bool TForm1::SendDisplayText() {
     return ok;
 }
 
-void TForm1::StartRunning(int intervalMs) {
+void TForm1::StartRunning(int intervalMs)
+{
     BitBtn11->SetCaption("Stop");
     BitBtn12->SetVisible(false);
     Timer2->SetInterval(intervalMs);
@@ -46,7 +59,8 @@ void TForm1::StartRunning(int intervalMs) {
     BitBtn6->SetEnabled(false);
 }
 
-void TForm1::StopRunning() {
+void TForm1::StopRunning()
+{
     BitBtn11->SetCaption("Start");
     BitBtn12->SetVisible(true);
     Timer2->SetEnabled(false);
@@ -55,7 +69,8 @@ void TForm1::StopRunning() {
     BitBtn6->SetEnabled(true);
 }
 
-void TForm1::BitBtn11Click(gui::TObject *) {
+void TForm1::BitBtn11Click(gui::TObject *)
+{
     using namespace Drv232;
     const std::int32_t function = ParameterRecord.Function;
     if (function == 0) {
@@ -113,8 +128,8 @@ void TForm1::BitBtn11Click(gui::TObject *) {
     }
 }
 
-void TForm1::StartDownCount(std::uint16_t &high, std::uint16_t &low, const char *statusText,
-                            bool minutesSeconds) {
+void TForm1::StartDownCount(std::uint16_t &high, std::uint16_t &low, const char *statusText, bool minutesSeconds)
+{
     using namespace Drv232;
     // Only the low 16 bits are kept, so "-1" counts down from 65535.
     const auto highValue = gui::StrToIntStrict(Edit2->Text());
@@ -137,7 +152,8 @@ void TForm1::StartDownCount(std::uint16_t &high, std::uint16_t &low, const char 
     StartRunning(minutesSeconds ? FastTick : SlowTick);
 }
 
-void TForm1::BitBtn12Click(gui::TObject *) {
+void TForm1::BitBtn12Click(gui::TObject *)
+{
     using namespace Drv232;
     DisplayText = "???";
     if (ExchangeValue()) {

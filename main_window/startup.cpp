@@ -35,18 +35,16 @@ struct FoundCaptions {
 // After a successful search the stored function is dressed once more; this
 // table names the counting-down title "Stopky DOWN" and fills its boxes with 59.
 const FoundCaptions FoundTable[7] = {
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-    {"Skutečný čas", "Start", nullptr, nullptr, nullptr},
-    {"Skutečný čas", "Start", "Minuty", "Sekundy", nullptr},
-    {"Stopky nahoru", "Start", "Hodiny", "Minuty", "00"},
-    {"Stopky nahoru", "Start", "Minuty", "Sekundy", "00"},
-    {"Stopky DOWN", "Start", "Hodiny", "Minuty", "59"},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},           {"Skutečný čas", "Start", nullptr, nullptr, nullptr},
+    {"Skutečný čas", "Start", "Minuty", "Sekundy", nullptr}, {"Stopky nahoru", "Start", "Hodiny", "Minuty", "00"},
+    {"Stopky nahoru", "Start", "Minuty", "Sekundy", "00"},   {"Stopky DOWN", "Start", "Hodiny", "Minuty", "59"},
     {"Stopky DOWN", "Start", "Minuty", "Sekundy", "59"},
 };
 
 } // namespace
 
-void TForm1::FormActivate(gui::TObject *) {
+void TForm1::FormActivate(gui::TObject *)
+{
     using namespace Drv232;
     platform::PortName stored = platform::PortName::Stored(0);
     if (LoadParameters()) {
@@ -111,7 +109,8 @@ void TForm1::FormActivate(gui::TObject *) {
     }
 }
 
-void TForm1::RadioGroup1Click(gui::TObject *) {
+void TForm1::RadioGroup1Click(gui::TObject *)
+{
     const int i = RadioGroup1->ItemIndex();
     Drv232::ParameterRecord.Function = i;
     if (i < 0 || i > 6)
@@ -128,6 +127,7 @@ void TForm1::RadioGroup1Click(gui::TObject *) {
     Label10->SetCaption(c.title);
 }
 
-void TForm1::CheckBox1Click(gui::TObject *) {
+void TForm1::CheckBox1Click(gui::TObject *)
+{
     Drv232::ParameterRecord.WholeDisplay = CheckBox1->Checked() ? 1 : 0;
 }

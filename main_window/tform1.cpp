@@ -2,7 +2,8 @@
 
 #include "main_window/form1_layout.h"
 
-TForm1::TForm1() : gui::TForm(Form1Layout()) {
+TForm1::TForm1() : gui::TForm(Form1Layout())
+{
     Bind(Label10, "Label10");
     Bind(Bevel4, "Bevel4");
     Bind(Label8, "Label8");
@@ -73,4 +74,7 @@ TForm1::TForm1() : gui::TForm(Form1Layout()) {
     });
 }
 
-void TForm1::SetStatus(int panel, const std::string &text) { StatusBar1->SetPanelText(panel, text); }
+void TForm1::SetStatus(int panel, const std::string &text)
+{
+    StatusBar1->SetPanelText(panel, text);
+}

@@ -8,11 +8,15 @@
 
 namespace {
 
-std::string Text(const std::string &cp1250) { return gui::FromCp1250(cp1250); }
+std::string Text(const std::string &cp1250)
+{
+    return gui::FromCp1250(cp1250);
+}
 
 // The up counts wrap above 59; the down counts borrow when the unsigned
 // counter went past 60, so typed start values above 59 count down first.
-void CountUp(std::uint16_t &high, std::uint16_t &low) {
+void CountUp(std::uint16_t &high, std::uint16_t &low)
+{
     if (++low > 59) {
         low = 0;
         if (++high > 59)
@@ -20,7 +24,8 @@ void CountUp(std::uint16_t &high, std::uint16_t &low) {
     }
 }
 
-void CountDown(std::uint16_t &high, std::uint16_t &low) {
+void CountDown(std::uint16_t &high, std::uint16_t &low)
+{
     if (--low > 60) {
         low = 59;
         if (--high > 60)
@@ -30,7 +35,8 @@ void CountDown(std::uint16_t &high, std::uint16_t &low) {
 
 } // namespace
 
-void TForm1::Timer2Timer(gui::TObject *) {
+void TForm1::Timer2Timer(gui::TObject *)
+{
     using namespace Drv232;
     const std::int32_t function = ParameterRecord.Function;
     if (function < 1 || function > 6)
@@ -75,7 +81,8 @@ void TForm1::Timer2Timer(gui::TObject *) {
     }
 }
 
-void TForm1::ShowAndSendCount(std::uint16_t high, std::uint16_t low) {
+void TForm1::ShowAndSendCount(std::uint16_t high, std::uint16_t low)
+{
     using namespace Drv232;
     DisplayText = HighPairText(std::to_string(high));
     Edit2->SetText(Text(DisplayText));

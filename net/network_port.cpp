@@ -96,7 +96,8 @@ public:
         std::size_t pending = stream_->Unacknowledged();
         // On a near server the acknowledgement takes microseconds; on a far
         // one the wait grows to a millisecond a look.
-        for (auto pause = 50us; pending > 0 && (!end || SteadyClock::now() < *end); pause = std::min(2 * pause, 1000us)) {
+        for (auto pause = 50us; pending > 0 && (!end || SteadyClock::now() < *end);
+             pause = std::min(2 * pause, 1000us)) {
             std::this_thread::sleep_for(pause);
             pending = stream_->Unacknowledged();
         }
@@ -148,18 +149,17 @@ private:
         if (LastFailure().kind != FailureKind::Gone)
             return false;
         std::string said(data_.begin(), data_.end());
-        said.erase(std::remove_if(said.begin(), said.end(), [](char c) { return c < ' ' || c > '~'; }),
-                   said.end());
-        KeepFailure(FailureKind::InUse,
-                    where_ + " hung up at once" + (said.empty() ? "" : " (\"" + said.substr(0, 60) + "\")") +
-                        ": it serves another client");
+        said.erase(std::remove_if(said.begin(), said.end(), [](char c) { return c < ' ' || c > '~'; }), said.end());
+        KeepFailure(FailureKind::InUse, where_ + " hung up at once" +
+                                            (said.empty() ? "" : " (\"" + said.substr(0, 60) + "\")") +
+                                            ": it serves another client");
         return false;
     }
 
     const std::unique_ptr<PortStream> stream_;
     const std::string where_; // the URL, for messages
     LineSettings line_{9600, 8, NoParity, OneStopBit};
-    std::vector<std::uint8_t> data_;    // received, not yet read
+    std::vector<std::uint8_t> data_; // received, not yet read
 };
 
 } // namespace

@@ -40,10 +40,7 @@ public:
     virtual bool RaiseRts() { return true; }
     virtual bool PurgeInput() { return true; }
     // The bytes on the wire for data.
-    virtual std::vector<std::uint8_t> Encode(const std::uint8_t *data, std::size_t size)
-    {
-        return {data, data + size};
-    }
+    virtual std::vector<std::uint8_t> Encode(const std::uint8_t *data, std::size_t size) { return {data, data + size}; }
 
     // Receives what is there by the deadline, its data appended to data.
     platform::Step Receive(platform::Deadline until, std::vector<std::uint8_t> &data);

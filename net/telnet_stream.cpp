@@ -44,7 +44,8 @@ bool TelnetStream::SetLine(const platform::LineSettings &s)
 {
     const std::uint32_t b = s.BaudRate;
     const std::uint8_t stop = s.StopBits == platform::OneStopBit ? 1 : s.StopBits == platform::TwoStopBits ? 2 : 3;
-    return Command(SET_BAUDRATE, {std::uint8_t(b >> 24), std::uint8_t(b >> 16), std::uint8_t(b >> 8), std::uint8_t(b)}) &&
+    return Command(SET_BAUDRATE,
+                   {std::uint8_t(b >> 24), std::uint8_t(b >> 16), std::uint8_t(b >> 8), std::uint8_t(b)}) &&
            Command(SET_DATASIZE, {s.ByteSize}) && Command(SET_PARITY, {std::uint8_t(s.Parity + 1)}) &&
            Command(SET_STOPSIZE, {stop});
 }

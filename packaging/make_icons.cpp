@@ -34,10 +34,9 @@ int main(int argc, char *argv[])
     for (qsizetype i = 3; i < args.size(); ++i) {
         const int size = args[i].toInt();
         const auto exact = drawn.find(size);
-        const QImage icon = exact != drawn.end()
-                                ? exact->second
-                                : drawn.rbegin()->second.scaled(size, size, Qt::IgnoreAspectRatio,
-                                                                Qt::FastTransformation);
+        const QImage icon = exact != drawn.end() ? exact->second
+                                                 : drawn.rbegin()->second.scaled(size, size, Qt::IgnoreAspectRatio,
+                                                                                 Qt::FastTransformation);
         const QString file = args[2] + "/" + args[i] + ".png";
         if (!icon.save(file, "PNG")) {
             std::fprintf(stderr, "qmx_make_icons: cannot write %s\n", qPrintable(file));

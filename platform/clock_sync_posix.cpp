@@ -10,7 +10,7 @@ namespace platform {
 
 ClockSync SystemClockSync()
 {
-    struct timex state{};
+    struct timex state {};
     const int answer = ::ntp_adjtime(&state);
     if (answer == -1)
         return ClockSync::Unknown;

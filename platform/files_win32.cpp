@@ -37,15 +37,18 @@ bool IsRegular(HANDLE handle, DWORD &attributes)
     return !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::uint64_t Ticks(const FILETIME &t) { return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
+std::uint64_t Ticks(const FILETIME &t)
+{
+    return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
 
 // The file a name leads to, through its links; the name itself when there
 // is no file yet (the save then creates it).
 bool ResolveTarget(const std::wstring &path, std::wstring &target, bool &exists)
 {
-    const HANDLE handle = ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND)
@@ -76,9 +79,9 @@ bool ResolveTarget(const std::wstring &path, std::wstring &target, bool &exists)
 // A file that this user may not write is left alone, as on the console.
 bool MayWrite(const std::wstring &target)
 {
-    const HANDLE handle = ::CreateFileW(target.c_str(), GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return Win32Failure();
     ::CloseHandle(handle);
@@ -147,9 +150,9 @@ bool IsRegularFile(const std::string &path)
 ReadableFile *OpenForReading(const std::string &path)
 {
     // Another program may rewrite the value file while it is read.
-    const HANDLE handle = ::CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        ::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         Win32Failure();
         return nullptr;
@@ -197,12 +200,12 @@ bool ReplaceWholeFile(const std::string &path, const std::uint8_t *data, std::si
     HANDLE handle = INVALID_HANDLE_VALUE;
     std::wstring temporary;
     for (int attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = folder + L"\\" + prefix + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                    std::to_wstring(serial++);
+        temporary =
+            folder + L"\\" + prefix + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(serial++);
         // No sharing: held until it is in place, so that no other save takes
         // it for stale.
-        handle = ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                               nullptr);
+        handle =
+            ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
             return Win32Failure();
     }

@@ -26,8 +26,7 @@ void AskForLowLatency(int fd)
 bool IsPseudoTerminal(const struct stat &st)
 {
     const unsigned m = major(st.st_rdev);
-    return S_ISCHR(st.st_mode) && m >= UNIX98_PTY_SLAVE_MAJOR &&
-           m < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
+    return S_ISCHR(st.st_mode) && m >= UNIX98_PTY_SLAVE_MAJOR && m < UNIX98_PTY_SLAVE_MAJOR + UNIX98_PTY_MAJOR_COUNT;
 }
 
 void AskForQuickAck(int fd)

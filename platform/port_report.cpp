@@ -8,11 +8,16 @@ namespace platform {
 PortAccess AccessAfter(FailureKind kind)
 {
     switch (kind) {
-    case FailureKind::Missing: return PortAccess::Missing;
-    case FailureKind::Refused: return PortAccess::Refused;
-    case FailureKind::InUse: return PortAccess::InUse;
-    case FailureKind::NotAPort: return PortAccess::NotAPort;
-    default: return PortAccess::Failed;
+    case FailureKind::Missing:
+        return PortAccess::Missing;
+    case FailureKind::Refused:
+        return PortAccess::Refused;
+    case FailureKind::InUse:
+        return PortAccess::InUse;
+    case FailureKind::NotAPort:
+        return PortAccess::NotAPort;
+    default:
+        return PortAccess::Failed;
     }
 }
 

@@ -46,10 +46,10 @@ enum class PortAccess {
 PortAccess AccessAfter(FailureKind kind);
 
 struct PortStatus {
-    int number = 0;       // n of COMn
-    std::string name;     // COMn
+    int number = 0;   // n of COMn
+    std::string name; // COMn
     PortLocation location;
-    std::string device;   // the path with every link followed; empty when missing
+    std::string device; // the path with every link followed; empty when missing
     PortAccess access = PortAccess::Missing;
     FailureReason reason; // why it is not Free
     std::string byId;     // its name in /dev/serial/by-id, for USB adapters

@@ -138,7 +138,8 @@ PortStatus InspectPort(int number, NetworkConnector network)
             // Meant as a mapping, perhaps: what the file says instead of a URL.
             if (const std::optional<std::string> line = MappingLine(path); line && !line->empty())
                 port.reason.text += ", and its first line is no port URL (rfc2217://HOST:PORT or "
-                                    "socket://HOST:PORT): \"" + Printable(*line, 40) + "\"";
+                                    "socket://HOST:PORT): \"" +
+                                    Printable(*line, 40) + "\"";
         }
         return port;
     }
@@ -163,8 +164,7 @@ std::string PermissionAdvice(const PortStatus &port)
 {
     if (port.access != PortAccess::Refused)
         return {};
-    const std::string what =
-        port.name + " (" + (port.device.empty() ? port.location.path : port.device) + ")";
+    const std::string what = port.name + " (" + (port.device.empty() ? port.location.path : port.device) + ")";
     // A mapping file to a device server (an empty file maps nothing): no
     // group helps, reading it does.
     struct stat st;
@@ -172,14 +172,14 @@ std::string PermissionAdvice(const PortStatus &port)
         ::access(port.location.path.c_str(), R_OK) != 0)
         return port.name + ": the file " + port.location.path +
                " may not be read by this user; a file that maps a COM name must be readable by every user"
-               " of the port (a service's too): sudo chmod a+r " + port.location.path;
+               " of the port (a service's too): sudo chmod a+r " +
+               port.location.path;
     if (!port.group.empty())
         return what + " may not be opened by this user; members of the group " + port.group +
                " may: sudo adduser \"$USER\" " + port.group + ", then log in again";
-    return what +
-           " may not be opened by this user, nor by its group; give the device to the group"
-           " dialout (a udev rule, see the README), then: sudo adduser \"$USER\" dialout, and log"
-           " in again";
+    return what + " may not be opened by this user, nor by its group; give the device to the group"
+                  " dialout (a udev rule, see the README), then: sudo adduser \"$USER\" dialout, and log"
+                  " in again";
 }
 
 } // namespace platform

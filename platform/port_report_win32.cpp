@@ -14,8 +14,8 @@ PortStatus InspectPort(int number, NetworkConnector)
     port.name = PortName::Com(number).Label();
     port.location = LocatePort(port.name).value_or(PortLocation{});
 
-    const HANDLE handle = ::CreateFileW(Widen(port.location.path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
-                                        nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE handle = ::CreateFileW(Widen(port.location.path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         Win32Failure();
         port.reason = LastFailure();
@@ -37,10 +37,16 @@ PortStatus InspectPort(int number, NetworkConnector)
     return port;
 }
 
-std::string PortFolderProblem() { return {}; }
+std::string PortFolderProblem()
+{
+    return {};
+}
 
 // Windows gives a COM port to every user who logs on; what refuses one is
 // another program holding it.
-std::string PermissionAdvice(const PortStatus &) { return {}; }
+std::string PermissionAdvice(const PortStatus &)
+{
+    return {};
+}
 
 } // namespace platform

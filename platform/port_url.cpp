@@ -12,8 +12,8 @@ bool LooksLikeUrl(std::string_view text)
     if (colon == 0 || colon == text.npos)
         return false;
     for (char c : text.substr(0, colon))
-        if (!(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z') && !(c >= '0' && c <= '9') && c != '+' &&
-            c != '-' && c != '.')
+        if (!(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z') && !(c >= '0' && c <= '9') && c != '+' && c != '-' &&
+            c != '.')
             return false;
     return true;
 }

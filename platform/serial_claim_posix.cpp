@@ -39,11 +39,10 @@ void WatchTheEnds()
 {
     std::atexit(ClearAll);
     for (int signal : kEndSignals) {
-        struct sigaction old{};
-        if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler != SIG_DFL ||
-            (old.sa_flags & SA_SIGINFO))
+        struct sigaction old {};
+        if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler != SIG_DFL || (old.sa_flags & SA_SIGINFO))
             continue; // ignored, or the program's own handler ends it its own way
-        struct sigaction action{};
+        struct sigaction action {};
         action.sa_handler = OnEndSignal;
         sigemptyset(&action.sa_mask);
         (void)::sigaction(signal, &action, nullptr);

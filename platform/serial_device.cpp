@@ -11,9 +11,9 @@
 namespace platform {
 
 struct SerialDevice {
-    std::string portName;                          // opened again by this name when the port has gone
-    NetworkConnector network;                      // for a name that leads to a server
-    std::unique_ptr<SerialConnection> connection;  // nullptr: the port has gone
+    std::string portName;                         // opened again by this name when the port has gone
+    NetworkConnector network;                     // for a name that leads to a server
+    std::unique_ptr<SerialConnection> connection; // nullptr: the port has gone
     // What was set up on the port, for a port that comes back.
     std::optional<LineSettings> line;
     std::optional<CommTimeouts> timeouts;

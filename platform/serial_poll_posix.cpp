@@ -13,12 +13,17 @@ namespace {
 volatile std::sig_atomic_t stopped = 0;
 } // namespace
 
-void StopTransfers() { stopped = 1; }
+void StopTransfers()
+{
+    stopped = 1;
+}
 
-bool TransfersStopped() { return stopped != 0; }
+bool TransfersStopped()
+{
+    return stopped != 0;
+}
 
-Step PollStep(int fd, short events, Deadline until, const std::function<ssize_t()> &transfer,
-              std::size_t &moved)
+Step PollStep(int fd, short events, Deadline until, const std::function<ssize_t()> &transfer, std::size_t &moved)
 {
     pollfd p{fd, events, 0};
     const int result = stopped ? (errno = EINTR, -1) : ::poll(&p, 1, WaitMilliseconds(until));

@@ -27,10 +27,10 @@ struct BaudCode {
 };
 
 constexpr BaudCode kBaudCodes[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-    {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-    {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
+    {50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
+    {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+    {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
 };
 
 std::optional<speed_t> SpeedCode(std::uint32_t rate)
@@ -52,32 +52,46 @@ std::uint32_t BaudRate(speed_t code)
 std::optional<tcflag_t> SizeBits(std::uint8_t byteSize)
 {
     switch (byteSize) {
-    case 5: return CS5;
-    case 6: return CS6;
-    case 7: return CS7;
-    case 8: return CS8;
-    default: return std::nullopt;
+    case 5:
+        return CS5;
+    case 6:
+        return CS6;
+    case 7:
+        return CS7;
+    case 8:
+        return CS8;
+    default:
+        return std::nullopt;
     }
 }
 
 std::optional<tcflag_t> ParityBits(std::uint8_t parity)
 {
     switch (parity) {
-    case NoParity: return 0;
-    case OddParity: return PARENB | PARODD;
-    case EvenParity: return PARENB;
-    case MarkParity: return PARENB | CMSPAR | PARODD;
-    case SpaceParity: return PARENB | CMSPAR;
-    default: return std::nullopt;
+    case NoParity:
+        return 0;
+    case OddParity:
+        return PARENB | PARODD;
+    case EvenParity:
+        return PARENB;
+    case MarkParity:
+        return PARENB | CMSPAR | PARODD;
+    case SpaceParity:
+        return PARENB | CMSPAR;
+    default:
+        return std::nullopt;
     }
 }
 
 std::optional<tcflag_t> StopBits(std::uint8_t stopBits)
 {
     switch (stopBits) {
-    case OneStopBit: return 0;
-    case TwoStopBits: return CSTOPB;
-    default: return std::nullopt;
+    case OneStopBit:
+        return 0;
+    case TwoStopBits:
+        return CSTOPB;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -86,10 +100,18 @@ LineSettings Decode(const termios &t)
     LineSettings s;
     s.BaudRate = BaudRate(cfgetospeed(&t));
     switch (t.c_cflag & CSIZE) {
-    case CS5: s.ByteSize = 5; break;
-    case CS6: s.ByteSize = 6; break;
-    case CS7: s.ByteSize = 7; break;
-    default: s.ByteSize = 8; break;
+    case CS5:
+        s.ByteSize = 5;
+        break;
+    case CS6:
+        s.ByteSize = 6;
+        break;
+    case CS7:
+        s.ByteSize = 7;
+        break;
+    default:
+        s.ByteSize = 8;
+        break;
     }
     if (!(t.c_cflag & PARENB))
         s.Parity = NoParity;
@@ -103,8 +125,7 @@ LineSettings Decode(const termios &t)
 
 bool SameLine(const LineSettings &a, const LineSettings &b)
 {
-    return a.BaudRate == b.BaudRate && a.ByteSize == b.ByteSize && a.Parity == b.Parity &&
-           a.StopBits == b.StopBits;
+    return a.BaudRate == b.BaudRate && a.ByteSize == b.ByteSize && a.Parity == b.Parity && a.StopBits == b.StopBits;
 }
 
 int SetAttributes(int fd, const termios &t)
@@ -131,7 +152,6 @@ bool MakeRaw(int fd)
     t.c_cc[VTIME] = 0;
     return SetAttributes(fd, t) == 0;
 }
-
 
 // The bytes the driver still holds for the wire; 0 when it cannot say (a
 // pseudo-terminal passes its bytes on at once).
@@ -239,7 +259,8 @@ public:
     {
         const Deadline end = WriteDeadline(timeouts_, size);
         const bool ok = TimedWrite(end, size, written, [&](Deadline until, std::size_t &moved) {
-            return PollStep(fd_, POLLOUT, until, [&] { return ::write(fd_, data + moved, size - moved); }, moved);
+            return PollStep(
+                fd_, POLLOUT, until, [&] { return ::write(fd_, data + moved, size - moved); }, moved);
         });
         return ok && (!terminal_ || Drain(end, written));
     }
@@ -249,7 +270,8 @@ public:
         if (regularFile_)
             return ReadPlainFile(data, size, received);
         return TimedRead(timeouts_, size, received, [&](Deadline until, std::size_t &moved) {
-            return PollStep(fd_, POLLIN, until, [&] { return ::read(fd_, data + moved, size - moved); }, moved);
+            return PollStep(
+                fd_, POLLIN, until, [&] { return ::read(fd_, data + moved, size - moved); }, moved);
         });
     }
 

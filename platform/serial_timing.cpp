@@ -47,8 +47,7 @@ bool TimedRead(const CommTimeouts &t, std::size_t size, std::size_t &received, c
     // arrived; MAXDWORD interval and multiplier wait up to the constant for
     // the first byte and then return at once.
     const bool maxInterval = t.ReadIntervalTimeout == kMaxDword;
-    const bool returnAtOnce =
-        maxInterval && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
+    const bool returnAtOnce = maxInterval && t.ReadTotalTimeoutMultiplier == 0 && t.ReadTotalTimeoutConstant == 0;
     const bool firstByteOnly = maxInterval && t.ReadTotalTimeoutMultiplier == kMaxDword &&
                                t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != kMaxDword;
 

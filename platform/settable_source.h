@@ -6,8 +6,7 @@
 
 namespace platform {
 
-template <typename T>
-class SettableSource {
+template <typename T> class SettableSource {
 public:
     explicit SettableSource(T (*system)()) : system_(system) {}
 

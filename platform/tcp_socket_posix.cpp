@@ -33,7 +33,8 @@ public:
     {
         // MSG_NOSIGNAL: a connection the server closed is a port gone, not
         // a SIGPIPE that ends the program.
-        return PollStep(fd_, POLLOUT, until, [&] { return ::send(fd_, data, size, MSG_NOSIGNAL); }, sent);
+        return PollStep(
+            fd_, POLLOUT, until, [&] { return ::send(fd_, data, size, MSG_NOSIGNAL); }, sent);
     }
 
     Step Receive(std::uint8_t *buffer, std::size_t size, Deadline until, std::size_t &got) override
@@ -41,7 +42,8 @@ public:
         // The peer's bytes must not wait for a delayed acknowledgement of
         // ours: a reply cut by a 40 ms gap would fail the exchange.
         AskForQuickAck(fd_);
-        return PollStep(fd_, POLLIN, until, [&] { return ::recv(fd_, buffer, size, 0); }, got);
+        return PollStep(
+            fd_, POLLIN, until, [&] { return ::recv(fd_, buffer, size, 0); }, got);
     }
 
     std::size_t Unacknowledged() override

@@ -22,14 +22,13 @@ bool StartWinsock()
 bool KeepSocketFailure(int error)
 {
     KeepFailure(error == WSAECONNRESET || error == WSAECONNABORTED || error == WSAENETRESET ? FailureKind::Gone
-                                                                                               : KindOfError(error),
+                                                                                            : KindOfError(error),
                 error, Win32Text(DWORD(error)));
     return false;
 }
 
 // One wait with WSAPoll and one transfer, as PollStep does on POSIX.
-template <class Transfer>
-Step SocketStep(SOCKET s, short events, Deadline until, Transfer transfer, std::size_t &moved)
+template <class Transfer> Step SocketStep(SOCKET s, short events, Deadline until, Transfer transfer, std::size_t &moved)
 {
     WSAPOLLFD p{s, events, 0};
     const int ready = ::WSAPoll(&p, 1, WaitMilliseconds(until));
@@ -66,14 +65,15 @@ public:
 
     Step Send(const std::uint8_t *data, std::size_t size, Deadline until, std::size_t &sent) override
     {
-        return SocketStep(s_, POLLWRNORM, until,
-                          [&] { return ::send(s_, reinterpret_cast<const char *>(data), int(size), 0); }, sent);
+        return SocketStep(
+            s_, POLLWRNORM, until, [&] { return ::send(s_, reinterpret_cast<const char *>(data), int(size), 0); },
+            sent);
     }
 
     Step Receive(std::uint8_t *buffer, std::size_t size, Deadline until, std::size_t &got) override
     {
-        return SocketStep(s_, POLLRDNORM, until,
-                          [&] { return ::recv(s_, reinterpret_cast<char *>(buffer), int(size), 0); }, got);
+        return SocketStep(
+            s_, POLLRDNORM, until, [&] { return ::recv(s_, reinterpret_cast<char *>(buffer), int(size), 0); }, got);
     }
 
     // Windows tells no count of unacknowledged bytes on every version.

@@ -37,8 +37,13 @@ int CodeOfKind(FailureKind kind)
 {
     // In the order of FailureKind: None, Missing, Refused, InUse, Gone,
     // TimedOut, NotAPort, Other.
-    constexpr int codes[] = {0, ERROR_FILE_NOT_FOUND, ERROR_PRIVILEGE_NOT_HELD, ERROR_ACCESS_DENIED,
-                             ERROR_DEVICE_NOT_CONNECTED, ERROR_SEM_TIMEOUT, ERROR_INVALID_FUNCTION,
+    constexpr int codes[] = {0,
+                             ERROR_FILE_NOT_FOUND,
+                             ERROR_PRIVILEGE_NOT_HELD,
+                             ERROR_ACCESS_DENIED,
+                             ERROR_DEVICE_NOT_CONNECTED,
+                             ERROR_SEM_TIMEOUT,
+                             ERROR_INVALID_FUNCTION,
                              ERROR_INVALID_PARAMETER};
     static_assert(sizeof codes / sizeof *codes == static_cast<int>(FailureKind::Other) + 1);
     return codes[static_cast<int>(kind)];
@@ -63,9 +68,9 @@ FailureKind KindOfTransferError(DWORD code)
 std::string Win32Text(DWORD code)
 {
     wchar_t *text = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-        code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
     std::string utf8;
     if (length > 0) {
         const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);

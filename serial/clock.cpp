@@ -4,7 +4,8 @@
 
 namespace Drv232 {
 
-std::string TwoDigits(std::uint32_t value) {
+std::string TwoDigits(std::uint32_t value)
+{
     std::string s = std::to_string(static_cast<std::uint16_t>(value));
     if (s.size() == 1)
         s = "0" + s;
@@ -13,7 +14,8 @@ std::string TwoDigits(std::uint32_t value) {
     return s;
 }
 
-void Link::SampleClock() {
+void Link::SampleClock()
+{
     // One reading for all four, so that the texts never straddle a second.
     const platform::LocalTime now = platform::GetLocalTime();
     ClockHours = TwoDigits(static_cast<std::uint32_t>(now.Hour));
@@ -22,7 +24,8 @@ void Link::SampleClock() {
     ClockSecond = static_cast<std::uint16_t>(now.Second);
 }
 
-platform::ClockSync Link::ReadClockSync() const {
+platform::ClockSync Link::ReadClockSync() const
+{
     return ClockSyncSource ? ClockSyncSource() : platform::SystemClockSync();
 }
 

@@ -3,7 +3,8 @@
 
 namespace Drv232 {
 
-Link &DefaultLink() {
+Link &DefaultLink()
+{
     static Link *const link = new Link;
     return *link;
 }

@@ -4,6 +4,8 @@
 // to end. Each name forwards to that link (serial/link.h).
 #include "serial/link.h"
 
+// One line a forward, as a table of the names the windows call.
+// clang-format off
 namespace Drv232 {
 
 // Never torn down: the port stays open until the program ends.
@@ -50,3 +52,4 @@ inline bool SaveValueFile() { return DefaultLink().SaveValueFile(); }
 inline void SampleClock() { DefaultLink().SampleClock(); }
 
 } // namespace Drv232
+// clang-format on

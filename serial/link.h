@@ -90,8 +90,7 @@ public:
     // Stops at the first port that answers, which stays open with its reply
     // kept. nullopt when none answered; the last port tried may then stay
     // open.
-    std::optional<platform::PortName> SearchDisplay(const platform::PortName &stored,
-                                                    const MissedPort &missed = {});
+    std::optional<platform::PortName> SearchDisplay(const platform::PortName &stored, const MissedPort &missed = {});
 
     // --- the digit frame ---------------------------------------------------
 

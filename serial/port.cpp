@@ -11,7 +11,8 @@ constexpr std::uint8_t LF = 0x0A;
 
 } // namespace
 
-bool Link::Open(const platform::PortName &port) {
+bool Link::Open(const platform::PortName &port)
+{
     Close();
     PortHandle = platform::OpenSerialDevice(port.DeviceName(), net::OpenNetworkPort);
     if (!PortHandle)
@@ -55,9 +56,13 @@ bool Link::Open(const platform::PortName &port) {
     return result;
 }
 
-bool Link::RaiseRts() { return platform::RaiseRtsLine(PortHandle); }
+bool Link::RaiseRts()
+{
+    return platform::RaiseRtsLine(PortHandle);
+}
 
-bool Link::Exchange(const std::string &text, bool whole) {
+bool Link::Exchange(const std::string &text, bool whole)
+{
     std::uint8_t command[7] = {std::uint8_t(whole ? 'C' : 'D'), 0, 0, 0, 0, CR, LF};
     for (std::size_t i = 0; i < 4 && i < text.size(); ++i)
         command[1 + i] = static_cast<std::uint8_t>(text[i]);
@@ -86,15 +91,23 @@ bool Link::Exchange(const std::string &text, bool whole) {
     return true;
 }
 
-void Link::Close() {
+void Link::Close()
+{
     platform::CloseSerialDevice(PortHandle);
     PortHandle = nullptr;
 }
 
-void Link::NewReplyBuffer() { replyStorage_ = std::make_unique<std::array<char, 4>>(); }
-void Link::DisposeReplyBuffer() { replyStorage_.reset(); }
+void Link::NewReplyBuffer()
+{
+    replyStorage_ = std::make_unique<std::array<char, 4>>();
+}
+void Link::DisposeReplyBuffer()
+{
+    replyStorage_.reset();
+}
 
-std::string Link::ReplyText() const {
+std::string Link::ReplyText() const
+{
     if (!replyStorage_)
         return std::string(4, '\0');
     return std::string(replyStorage_->data(), 4);

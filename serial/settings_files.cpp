@@ -13,7 +13,8 @@ namespace {
 constexpr std::size_t ValueLineLimit = 64 * 1024;
 } // namespace
 
-bool Link::LoadParameters() {
+bool Link::LoadParameters()
+{
     std::vector<std::uint8_t> bytes;
     const bool ok = platform::ReadFileHead(ParameterFileName, sizeof ParameterRecord, bytes);
     // A short file replaces only the leading bytes it holds; the rest of the
@@ -23,13 +24,15 @@ bool Link::LoadParameters() {
     return ok;
 }
 
-bool Link::SaveParameters() {
+bool Link::SaveParameters()
+{
     std::uint8_t bytes[sizeof ParameterRecord];
     std::memcpy(bytes, &ParameterRecord, sizeof bytes);
     return platform::ReplaceWholeFile(ParameterFileName, bytes, sizeof bytes);
 }
 
-bool Link::LoadValueFile() {
+bool Link::LoadValueFile()
+{
     std::string line;
     if (!platform::ReadFirstLine(ValueFileName, ValueLineLimit, line))
         return false;
@@ -37,10 +40,11 @@ bool Link::LoadValueFile() {
     return true;
 }
 
-bool Link::SaveValueFile() {
+bool Link::SaveValueFile()
+{
     std::string content = DisplayText + "\r\n";
     return platform::ReplaceWholeFile(ValueFileName, reinterpret_cast<const std::uint8_t *>(content.data()),
-                                 content.size());
+                                      content.size());
 }
 
 } // namespace Drv232

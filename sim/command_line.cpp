@@ -8,12 +8,8 @@ namespace sim {
 namespace {
 
 constexpr std::pair<std::string_view, Behaviour> kBehaviours[] = {
-    {"normal", Behaviour::Normal},
-    {"silent", Behaviour::Silent},
-    {"wrong-terminator", Behaviour::WrongTerminator},
-    {"short", Behaviour::ShortReply},
-    {"slow", Behaviour::SlowBytes},
-    {"stray", Behaviour::StrayByte},
+    {"normal", Behaviour::Normal},    {"silent", Behaviour::Silent},  {"wrong-terminator", Behaviour::WrongTerminator},
+    {"short", Behaviour::ShortReply}, {"slow", Behaviour::SlowBytes}, {"stray", Behaviour::StrayByte},
     {"mmmm", Behaviour::AlwaysMMMM},
 };
 
@@ -60,7 +56,9 @@ std::string BehaviourNames()
 std::string UsageText()
 {
     return "Usage: qmx8350t-sim [--port-dir DIR] [--value XXXX]\n"
-           "                    [--behaviour " + BehaviourNames() + "]\n"
+           "                    [--behaviour " +
+           BehaviourNames() +
+           "]\n"
            "                    [--control FIFO] [--pacing] [--plain] COMn [COMm ...]\n"
            "Emulates the QMX8350T display on pseudo-terminals linked as DIR/COMn\n"
            "(default COM3).\n"

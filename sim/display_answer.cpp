@@ -13,8 +13,7 @@ std::string FourChars(std::string text)
 bool IsValueRead(const Frame &frame)
 {
     static const std::vector<std::uint8_t> kRead{'?', '?', '?', 0x00};
-    return frame.kind == Frame::Kind::Value &&
-           std::equal(kRead.begin(), kRead.end(), frame.bytes.begin() + 1);
+    return frame.kind == Frame::Kind::Value && std::equal(kRead.begin(), kRead.end(), frame.bytes.begin() + 1);
 }
 
 std::vector<std::uint8_t> Answer(DisplayMemory &memory, const Frame &frame, Behaviour behaviour)

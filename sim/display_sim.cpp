@@ -36,8 +36,7 @@ constexpr microseconds kFullRetry{2000};
 timespec ToTimespec(Clock::duration d)
 {
     const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(std::max(d, Clock::duration::zero()));
-    return timespec{static_cast<time_t>(ns.count() / 1'000'000'000),
-                    static_cast<long>(ns.count() % 1'000'000'000)};
+    return timespec{static_cast<time_t>(ns.count() / 1'000'000'000), static_cast<long>(ns.count() % 1'000'000'000)};
 }
 
 } // namespace
@@ -121,9 +120,8 @@ void DisplaySim::Impl::run()
                 earliest(now + kExclusiveTick);
         }
 
-        pollfd fds[3] = {{wake[0], POLLIN, 0},
-                         {masterQuietUntil ? -1 : pty.master, POLLIN, 0},
-                         {pty.openWatch, POLLIN, 0}};
+        pollfd fds[3] = {
+            {wake[0], POLLIN, 0}, {masterQuietUntil ? -1 : pty.master, POLLIN, 0}, {pty.openWatch, POLLIN, 0}};
         const timespec timeout = ToTimespec(deadline ? *deadline - now : Clock::duration::zero());
         const int ready = ppoll(fds, 3, deadline ? &timeout : nullptr, nullptr);
         if (ready < 0 && errno != EINTR)

@@ -26,19 +26,19 @@ enum class Behaviour {
 struct Frame {
     enum class Kind { Value, Digit, Garbage };
     Kind kind = Kind::Garbage;
-    std::vector<std::uint8_t> bytes;                  // the frame as it came off the wire
-    std::chrono::steady_clock::time_point received;   // when its first byte arrived
-    std::chrono::steady_clock::time_point completed;  // when its last byte arrived
-    std::vector<std::uint8_t> reply;                  // what the display answered (may be empty)
+    std::vector<std::uint8_t> bytes;                 // the frame as it came off the wire
+    std::chrono::steady_clock::time_point received;  // when its first byte arrived
+    std::chrono::steady_clock::time_point completed; // when its last byte arrived
+    std::vector<std::uint8_t> reply;                 // what the display answered (may be empty)
 };
 
 struct Options {
-    std::string portDir;                 // folder where COMn is linked
-    int portNumber = 3;                  // n of COMn
-    std::string initialValue = "0000";   // the four characters held at start
+    std::string portDir;               // folder where COMn is linked
+    int portNumber = 3;                // n of COMn
+    std::string initialValue = "0000"; // the four characters held at start
     Behaviour behaviour = Behaviour::Normal;
-    bool pacing = false;                 // 9600 baud: about 1.04 ms a byte
-    int gapMs = 25;                      // gap between bytes for SlowBytes
+    bool pacing = false; // 9600 baud: about 1.04 ms a byte
+    int gapMs = 25;      // gap between bytes for SlowBytes
 };
 
 class DisplaySim {

@@ -15,16 +15,15 @@ std::string ClockText(std::chrono::system_clock::time_point at)
     std::tm local{};
     localtime_r(&seconds, &local);
     char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min,
-                  local.tm_sec, static_cast<int>(millis));
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", local.tm_hour, local.tm_min, local.tm_sec,
+                  static_cast<int>(millis));
     return text;
 }
 
 std::chrono::system_clock::time_point WallTime(std::chrono::steady_clock::time_point at)
 {
     const auto ago = std::chrono::steady_clock::now() - at;
-    return std::chrono::system_clock::now() -
-           std::chrono::duration_cast<std::chrono::system_clock::duration>(ago);
+    return std::chrono::system_clock::now() - std::chrono::duration_cast<std::chrono::system_clock::duration>(ago);
 }
 
 std::string KindText(const Frame &frame)
@@ -40,12 +39,11 @@ std::string KindText(const Frame &frame)
     return "garbage";
 }
 
-std::vector<std::string> LogLines(const std::string &port, const Frame &frame,
-                                  std::chrono::system_clock::time_point in,
+std::vector<std::string> LogLines(const std::string &port, const Frame &frame, std::chrono::system_clock::time_point in,
                                   std::chrono::system_clock::time_point out)
 {
-    std::vector<std::string> lines{ClockText(in) + " " + port + " <- " + FrameToHex(frame.bytes) +
-                                   "  (" + KindText(frame) + ")"};
+    std::vector<std::string> lines{ClockText(in) + " " + port + " <- " + FrameToHex(frame.bytes) + "  (" +
+                                   KindText(frame) + ")"};
     if (!frame.reply.empty())
         lines.push_back(ClockText(out) + " " + port + " -> " + FrameToHex(frame.reply));
     else if (frame.kind == Frame::Kind::Value)

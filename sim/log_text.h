@@ -22,8 +22,7 @@ std::string KindText(const Frame &frame);
 
 // One line for the frame as it came in and, for value frames, one for the
 // answer: "17:25:03.120 COM3 <- 44 3F 3F 3F 00 0D 0A  (value, read)".
-std::vector<std::string> LogLines(const std::string &port, const Frame &frame,
-                                  std::chrono::system_clock::time_point in,
+std::vector<std::string> LogLines(const std::string &port, const Frame &frame, std::chrono::system_clock::time_point in,
                                   std::chrono::system_clock::time_point out);
 
 // The characters with unprintable bytes written as \xNN, for one-line output.

@@ -90,8 +90,7 @@ std::string LinkText(const Port &port)
     return port.name + " -> " + port.sim->slavePath() + " (linked as " + port.sim->linkPath() + ")";
 }
 
-void DrawScreen(const std::vector<Port> &ports, const std::deque<std::string> &log,
-                const CommandLine &cmd)
+void DrawScreen(const std::vector<Port> &ports, const std::deque<std::string> &log, const CommandLine &cmd)
 {
     std::string out = "\x1b[H";
     auto line = [&out](const std::string &text) { out += text + "\x1b[K\n"; };

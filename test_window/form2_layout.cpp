@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+// The layout is a table: one control a row, laid out by hand.
+// clang-format off
 namespace {
 
 using namespace gui::rows;
@@ -80,3 +82,4 @@ const gui::FormLayout &Form2Layout() {
     static const gui::FormLayout layout = Build();
     return layout;
 }
+// clang-format on

@@ -14,7 +14,8 @@ constexpr std::size_t kCells = 5;
 
 } // namespace
 
-int TestInterval(float periodSeconds) {
+int TestInterval(float periodSeconds)
+{
     // nearbyint rounds a half to the even neighbour in the default mode.
     const double ms = std::nearbyint(static_cast<double>(periodSeconds) * 1000.0);
     // A negative, huge or not-a-number period would wrap into some interval
@@ -24,12 +25,14 @@ int TestInterval(float periodSeconds) {
     return static_cast<int>(ms);
 }
 
-void TForm2::SendCells() {
+void TForm2::SendCells()
+{
     if (Drv232::SendDigitFrame(Drv232::ModuleAddress))
         Label3->SetCaption("Chyba při posílání dat.");
 }
 
-void TForm2::Button1Click(gui::TObject *) {
+void TForm2::Button1Click(gui::TObject *)
+{
     TestMode = 1;
     // A code that cannot be read is reported, and the step goes on with the
     // code it had.
@@ -45,12 +48,14 @@ void TForm2::Button1Click(gui::TObject *) {
     Edit2->SetText(std::to_string(TestCharacter));
 }
 
-void TForm2::StartTimedTest(std::uint16_t mode) {
+void TForm2::StartTimedTest(std::uint16_t mode)
+{
     Timer1->SetInterval(TestInterval(TestPeriod));
     TestMode = mode;
 }
 
-void TForm2::Button2Click(gui::TObject *) {
+void TForm2::Button2Click(gui::TObject *)
+{
     StartTimedTest(2);
     Drv232::DigitCells.fill('0');
     Label3->SetCaption("Probíhá test čítače. Pro ukončení stiskni tlačítko Zpět.");
@@ -58,7 +63,8 @@ void TForm2::Button2Click(gui::TObject *) {
     Timer1->SetEnabled(true);
 }
 
-void TForm2::Button3Click(gui::TObject *) {
+void TForm2::Button3Click(gui::TObject *)
+{
     StartTimedTest(3);
     Drv232::PointFlags.fill(0);
     for (gui::TLabel *digit : {Label9, Label10, Label11, Label12, Label13}) {
@@ -71,7 +77,8 @@ void TForm2::Button3Click(gui::TObject *) {
     Timer1->SetEnabled(true);
 }
 
-void TForm2::Button5Click(gui::TObject *) {
+void TForm2::Button5Click(gui::TObject *)
+{
     if (TestMode == 0) {
         Close();
         return;
@@ -84,7 +91,8 @@ void TForm2::Button5Click(gui::TObject *) {
 
 // Moves the lit point one position to the right; past the rightmost it goes
 // out. The test's start hides every position, so nothing moves from there.
-void TForm2::MovePoint() {
+void TForm2::MovePoint()
+{
     gui::TLabel *const digits[kCells] = {Label9, Label10, Label11, Label12, Label13};
     for (std::size_t i = 0; i < kCells; ++i) {
         if (!digits[i]->Visible())
@@ -100,7 +108,8 @@ void TForm2::MovePoint() {
     }
 }
 
-void TForm2::Timer1Timer(gui::TObject *) {
+void TForm2::Timer1Timer(gui::TObject *)
+{
     using Drv232::DigitCells;
     switch (TestMode) {
     case 2: {

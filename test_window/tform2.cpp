@@ -10,7 +10,8 @@
 namespace {
 } // namespace
 
-TForm2::TForm2(gui::TForm *owner) : gui::TForm(Form2Layout(), owner) {
+TForm2::TForm2(gui::TForm *owner) : gui::TForm(Form2Layout(), owner)
+{
     Bind(Label14, "Label14");
     Bind(Label9, "Label9");
     Bind(Label10, "Label10");
@@ -42,7 +43,8 @@ TForm2::TForm2(gui::TForm *owner) : gui::TForm(Form2Layout(), owner) {
     });
 }
 
-void TForm2::FormActivate(gui::TObject *) {
+void TForm2::FormActivate(gui::TObject *)
+{
     TestPeriod = 0.5f;
     TestMode = 0;
     TestCharacter = 31;
@@ -52,7 +54,8 @@ void TForm2::FormActivate(gui::TObject *) {
     Label14->SetCaption("Adresa modulu: " + std::to_string(Drv232::ModuleAddress));
 }
 
-void TForm2::Edit1Exit(gui::TObject *) {
+void TForm2::Edit1Exit(gui::TObject *)
+{
     // A number beyond single precision has no period to become.
     const auto period = gui::StrToFloatRegional(Edit1->Text());
     if (period && std::fabs(*period) <= std::numeric_limits<float>::max())
@@ -61,9 +64,13 @@ void TForm2::Edit1Exit(gui::TObject *) {
         gui::ShowErrorBox(this, "Chybná perioda");
 }
 
-void TForm2::Edit2Exit(gui::TObject *) { ReadCharacterCode(); }
+void TForm2::Edit2Exit(gui::TObject *)
+{
+    ReadCharacterCode();
+}
 
-void TForm2::ReadCharacterCode() {
+void TForm2::ReadCharacterCode()
+{
     if (const auto code = gui::StrToIntStrict(Edit2->Text()))
         TestCharacter = static_cast<std::uint8_t>(*code);
     else

@@ -17,8 +17,8 @@ public:
     gui::TTimer *Timer1;
 
     // The test state, set afresh each time the window activates.
-    float TestPeriod = 0.5f;        // seconds, of the counter and point tests
-    std::uint16_t TestMode = 0;     // 0 none, 1 character, 2 counter, 3 points
+    float TestPeriod = 0.5f;         // seconds, of the counter and point tests
+    std::uint16_t TestMode = 0;      // 0 none, 1 character, 2 counter, 3 points
     std::uint8_t TestCharacter = 31; // the code the next character test sends
 
     void FormActivate(gui::TObject *Sender);

@@ -103,7 +103,7 @@ bool ParseBrokerUrl(const std::string &url, BrokerSettings &settings, std::strin
 
 bool ReadPasswordFile(const std::string &path, BrokerSettings &settings, std::string &message)
 {
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         message = "the password file " + path + " cannot be read";
         return false;
@@ -207,7 +207,10 @@ void Broker::run()
     }
 }
 
-bool Broker::connected() const { return status_->connected; }
+bool Broker::connected() const
+{
+    return status_->connected;
+}
 
 bool Broker::subscribe(const std::string &topic)
 {

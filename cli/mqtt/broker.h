@@ -16,11 +16,11 @@ struct BrokerSettings {
     std::string host;
     int port = 1883;
     bool tls = false;
-    std::string cafile;      // empty with TLS: the system's certificates
-    std::string user;        // empty: anonymous
+    std::string cafile; // empty with TLS: the system's certificates
+    std::string user;   // empty: anonymous
     std::string password;
     std::string clientId;
-    std::string willTopic;   // "offline" is published there, retained, when the bridge dies
+    std::string willTopic; // "offline" is published there, retained, when the bridge dies
 };
 
 // mqtt://HOST[:PORT] (1883) or mqtts://HOST[:PORT] (8883); HOST may be an
@@ -34,7 +34,7 @@ bool ReadPasswordFile(const std::string &path, BrokerSettings &settings, std::st
 class Broker {
 public:
     struct Hooks {
-        std::function<void()> connected;   // subscribe and publish here
+        std::function<void()> connected; // subscribe and publish here
         std::function<void(const std::string &topic, std::string_view payload)> message;
         std::function<void(const std::string &)> report; // the connection lost or refused
         std::function<void(const std::string &)> notice; // the connection made

@@ -36,8 +36,8 @@ std::string Head(std::string_view payload)
 
 std::string ErrorJson(const std::string &reason, std::string_view payload)
 {
-    return nlohmann::json{{"error", reason}, {"payload", Head(payload)}}.dump(
-        -1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return nlohmann::json{{"error", reason}, {"payload", Head(payload)}}.dump(-1, ' ', false,
+                                                                              nlohmann::json::error_handler_t::replace);
 }
 
 std::string HostName()
@@ -143,9 +143,9 @@ int RunMqtt(const Arguments &a, const ClockHooks &hooks, const std::string &vers
         },
         [&](const std::string &topic, std::string_view payload) {
             std::unique_lock guard(shared.lock);
-            const auto parsed = ParseProgramme(
-                {payload, topic == topics.set() ? std::optional(NowSecond()) : std::nullopt, shared.programme,
-                 clockFormat});
+            const auto parsed =
+                ParseProgramme({payload, topic == topics.set() ? std::optional(NowSecond()) : std::nullopt,
+                                shared.programme, clockFormat});
             if (const Refusal *refused = std::get_if<Refusal>(&parsed)) {
                 guard.unlock();
                 brokerPointer->publish(topics.error(), ErrorJson(refused->reason, payload), false);
@@ -186,7 +186,7 @@ int RunMqtt(const Arguments &a, const ClockHooks &hooks, const std::string &vers
             state.programme = programme;
             dirty = true;
         }
-        const platform::ClockSync sync = unsynchronised         ? platform::ClockSync::Unsynchronised
+        const platform::ClockSync sync = unsynchronised           ? platform::ClockSync::Unsynchronised
                                          : syncMinute == now / 60 ? state.sync
                                                                   : port->link.ReadClockSync();
         syncMinute = now / 60;
@@ -195,7 +195,7 @@ int RunMqtt(const Arguments &a, const ClockHooks &hooks, const std::string &vers
             dirty = true;
         }
         return a.requireSync && unsynchronised && FollowsClock(programme) ? std::string("----")
-                                                                         : ShownAt(programme, now);
+                                                                          : ShownAt(programme, now);
     };
     ClockHooks loop = hooks;
     loop.waitForNextSecond = [&] {
@@ -223,8 +223,9 @@ int RunMqtt(const Arguments &a, const ClockHooks &hooks, const std::string &vers
         }
     };
     NotifyReady();
-    const std::string start = "mqtt: " + port->name.Label() + (port->leadsTo.empty() ? "" : " (" + port->leadsTo + ")") +
-                              " as " + topics.base + " on " + settings.host + ":" + std::to_string(settings.port);
+    const std::string start = "mqtt: " + port->name.Label() +
+                              (port->leadsTo.empty() ? "" : " (" + port->leadsTo + ")") + " as " + topics.base +
+                              " on " + settings.host + ":" + std::to_string(settings.port);
     RunEachSecond(a, port->link, port->name, loop, start, due);
     NotifyStopping();
     broker.stop();

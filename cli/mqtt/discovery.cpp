@@ -29,7 +29,9 @@ std::vector<DiscoveryConfig> Discovery::configs(const std::string &prefix) const
     const std::string start = R"({"show":"stopwatch","from":"now"})";
     return {
         config("sensor", "shows", "Shows",
-               {{"state_topic", topics.state()}, {"value_template", "{{ value_json.shows }}"}, {"icon", "mdi:clock-digital"}}),
+               {{"state_topic", topics.state()},
+                {"value_template", "{{ value_json.shows }}"},
+                {"icon", "mdi:clock-digital"}}),
         config("binary_sensor", "display", "Display",
                {{"state_topic", topics.state()},
                 {"value_template", "{{ value_json.display }}"},
@@ -42,11 +44,10 @@ std::vector<DiscoveryConfig> Discovery::configs(const std::string &prefix) const
                {{"state_topic", topics.state()},
                 {"value_template", "{{ value_json.programme.show }}"},
                 {"command_topic", topics.set()},
-                {"command_template",
-                 "{% if value == 'stopwatch' %}" + start +
-                     R"({% elif value == 'countdown' %}{"show":"countdown","to":"now"})"
-                     R"({% elif value == 'value' %}{"show":"value","value":"0000"})"
-                     R"({% else %}{"show":"{{ value }}"}{% endif %})"},
+                {"command_template", "{% if value == 'stopwatch' %}" + start +
+                                         R"({% elif value == 'countdown' %}{"show":"countdown","to":"now"})"
+                                         R"({% elif value == 'value' %}{"show":"value","value":"0000"})"
+                                         R"({% else %}{"show":"{{ value }}"}{% endif %})"},
                 {"options", {"clock", "countdown", "stopwatch", "value", "blank", "dashes"}}}),
         config("text", "value", "Value",
                {{"state_topic", topics.state()},
@@ -55,7 +56,8 @@ std::vector<DiscoveryConfig> Discovery::configs(const std::string &prefix) const
                 {"command_template", R"({"show":"value","value":{{ value | tojson }}})"},
                 {"min", 1},
                 {"max", 4}}),
-        config("button", "stopwatch_start", "Stopwatch start", {{"command_topic", topics.set()}, {"payload_press", start}}),
+        config("button", "stopwatch_start", "Stopwatch start",
+               {{"command_topic", topics.set()}, {"payload_press", start}}),
         config("button", "stopwatch_stop", "Stopwatch stop",
                {{"command_topic", topics.set()}, {"payload_press", R"({"show":"stopwatch","stopped":"now"})"}}),
     };

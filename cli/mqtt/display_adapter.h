@@ -11,9 +11,9 @@
 namespace qmxmqtt {
 
 struct DisplayPort {
-    Drv232::Link link;        // the display's link, its port open
-    platform::PortName name;  // "COM5", or the URL given
-    std::string leadsTo;      // the device path, or the URL the name is mapped to
+    Drv232::Link link;       // the display's link, its port open
+    platform::PortName name; // "COM5", or the URL given
+    std::string leadsTo;     // the device path, or the URL the name is mapped to
 };
 
 // Opens the port a names; nullopt with message saying why not.

@@ -28,8 +28,8 @@ std::optional<std::int64_t> ParseMoment(std::string_view text)
     // YYYY-MM-DDTHH:MM:SS
     const auto year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);
     const auto hour = Digits(text, 11, 2), minute = Digits(text, 14, 2), second = Digits(text, 17, 2);
-    if (!year || !month || !day || !hour || !minute || !second || text[4] != '-' || text[7] != '-' ||
-        text[10] != 'T' || text[13] != ':' || text[16] != ':')
+    if (!year || !month || !day || !hour || !minute || !second || text[4] != '-' || text[7] != '-' || text[10] != 'T' ||
+        text[13] != ':' || text[16] != ':')
         return std::nullopt;
     const year_month_day date{std::chrono::year(*year), std::chrono::month(unsigned(*month)),
                               std::chrono::day(unsigned(*day))};

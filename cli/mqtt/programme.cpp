@@ -23,7 +23,10 @@ std::string Pair(int first, int second)
     return text;
 }
 
-std::string FormatText(Format format) { return format == Format::HoursMinutes ? "hh:mm" : "mm:ss"; }
+std::string FormatText(Format format)
+{
+    return format == Format::HoursMinutes ? "hh:mm" : "mm:ss";
+}
 
 // A span of seconds as the format shows it.
 std::string Span(std::int64_t seconds, Format format)

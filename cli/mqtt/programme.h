@@ -16,10 +16,10 @@ enum class Format { HoursMinutes, MinutesSeconds };
 struct Programme {
     Show show = Show::Clock;
     Format format = Format::HoursMinutes;
-    std::int64_t to = 0;                  // countdown: the moment it reaches zero
-    std::int64_t from = 0;                // stopwatch: the moment it starts
-    std::optional<std::int64_t> stopped;  // stopwatch: the moment it stops
-    std::string value;                    // value: the text as given (UTF-8)
+    std::int64_t to = 0;                 // countdown: the moment it reaches zero
+    std::int64_t from = 0;               // stopwatch: the moment it starts
+    std::optional<std::int64_t> stopped; // stopwatch: the moment it stops
+    std::string value;                   // value: the text as given (UTF-8)
     bool operator==(const Programme &) const = default;
 };
 

@@ -12,11 +12,11 @@ namespace qmxmqtt {
 
 struct DisplayState {
     Programme programme;
-    std::string shows;          // the bytes last sent (Windows-1250)
-    bool answers = false;       // the display answered the last exchange
-    std::int64_t since = 0;     // when it began to answer, or to be silent
-    std::string port;           // "COM5" or the URL
-    std::string leadsTo;        // the device path or URL behind it
+    std::string shows;      // the bytes last sent (Windows-1250)
+    bool answers = false;   // the display answered the last exchange
+    std::int64_t since = 0; // when it began to answer, or to be silent
+    std::string port;       // "COM5" or the URL
+    std::string leadsTo;    // the device path or URL behind it
     platform::ClockSync sync = platform::ClockSync::Unknown;
 };
 

@@ -21,7 +21,8 @@ bool IsTopicName(const std::string &name)
 std::string DefaultName(const std::string &host, const std::string &portLabel)
 {
     std::string name = host.substr(0, 30) + "-" + portLabel.substr(0, 33);
-    std::replace_if(name.begin(), name.end(), [](char c) { return !Allowed(c); }, '_');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return !Allowed(c); }, '_');
     return name;
 }
 

@@ -27,8 +27,10 @@ TEST(QmxctlArguments, TakesCommandsAndOptionsInAnyOrderAndRefusesTheRest)
         {{"--port", "COM3", "ports"}, "--port does not go with it"},
         {{"--require-sync", "read"}, "--require-sync goes with clock"},
         {{"write", "----"}, "unknown option ----"},
-        {{"mqtt", "--broker", "mqtt://127.0.0.1", "--port", "COM4", "--group", "a", "--group", "b"}, nullptr,
-         Action::Mqtt, "COM4"},
+        {{"mqtt", "--broker", "mqtt://127.0.0.1", "--port", "COM4", "--group", "a", "--group", "b"},
+         nullptr,
+         Action::Mqtt,
+         "COM4"},
         {{"mqtt", "--broker", "mqtt://127.0.0.1"}, "name it with --port"},
         {{"--port", "COM4", "mqtt"}, "mqtt needs --broker"},
         {{"--group", "a", "read"}, "go with mqtt"},
@@ -71,8 +73,8 @@ TEST(QmxctlValue, SendsUpToFourCodePageCharactersAndRefusesWhatItCannotSendWhole
         {"12345", std::nullopt, "\"12345\" has 5 characters; the display takes at most 4"},
         {"ČČČČČ", std::nullopt, "has 5 characters"},
         {"12Ω", std::nullopt, "U+03A9 has no Windows-1250 byte"},
-        {"\xC3", std::nullopt, "no UTF-8 text"},       // cut short
-        {"\xC0\xB1", std::nullopt, "no UTF-8 text"},   // overlong '1'
+        {"\xC3", std::nullopt, "no UTF-8 text"},         // cut short
+        {"\xC0\xB1", std::nullopt, "no UTF-8 text"},     // overlong '1'
         {"\xED\xA0\x80", std::nullopt, "no UTF-8 text"}, // a surrogate
     };
     for (const auto &row : rows) {

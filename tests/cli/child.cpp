@@ -35,8 +35,8 @@ std::string ReadBack(int fd)
 
 } // namespace
 
-Outcome RunChild(const std::vector<std::string> &argv, const std::vector<std::string> &env,
-                 const std::string &dir, std::optional<std::chrono::milliseconds> stopAfter)
+Outcome RunChild(const std::vector<std::string> &argv, const std::vector<std::string> &env, const std::string &dir,
+                 std::optional<std::chrono::milliseconds> stopAfter)
 {
     std::vector<std::string> args = argv, vars = env;
     const std::vector<char *> argp = Pointers(args), envp = Pointers(vars);

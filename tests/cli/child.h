@@ -16,7 +16,7 @@ struct Outcome {
 // Runs argv in dir with exactly the environment env ("NAME=value"). With
 // stopAfter, sends SIGTERM once that time has passed. A child still running
 // after 20 s is killed and fails the test.
-Outcome RunChild(const std::vector<std::string> &argv, const std::vector<std::string> &env,
-                 const std::string &dir, std::optional<std::chrono::milliseconds> stopAfter = {});
+Outcome RunChild(const std::vector<std::string> &argv, const std::vector<std::string> &env, const std::string &dir,
+                 std::optional<std::chrono::milliseconds> stopAfter = {});
 
 } // namespace clitest

@@ -83,29 +83,54 @@ TEST(QmxctlClock, SendsOncePerChangeOfWhatTheDisplayShowsAndLogsOnlyChanges)
         std::vector<std::string> log; // each line begins so
         int silentUntil = 0;          // the display answers from this moment on
     } rows[] = {
-        {"mm:ss: every second, over the minute", Clock(mmss), {58, 59, 60, 61}, "SSSS",
-         {"0558", "0559", "0600", "0601"}, {start + "mm:ss on COM5 ("}},
+        {"mm:ss: every second, over the minute",
+         Clock(mmss),
+         {58, 59, 60, 61},
+         "SSSS",
+         {"0558", "0559", "0600", "0601"},
+         {start + "mm:ss on COM5 ("}},
         {"mm:ss: a second slept over is not made up", Clock(mmss), {58, 60}, "SS", {"0558", "0600"}, {start}},
-        {"hh:mm: at start, then at the change of minute only", Clock(hhmm), {58, 59, 60, 61, 62}, "SSSSS",
-         {"0905", "0906"}, {start + "hh:mm on COM5"}},
+        {"hh:mm: at start, then at the change of minute only",
+         Clock(hhmm),
+         {58, 59, 60, 61, 62},
+         "SSSSS",
+         {"0905", "0906"},
+         {start + "hh:mm on COM5"}},
         // hh:mm does not change, but the failed value is tried again.
-        {"a failing display is reported once, and its return", Clock(hhmm), {58, 59, 60}, "SSS",
+        {"a failing display is reported once, and its return",
+         Clock(hhmm),
+         {58, 59, 60},
+         "SSS",
          {"0905", "0905", "0906"},
-         {start, "report: COM5: the display did not answer", "notice: COM5: the display answers again"}, 2},
+         {start, "report: COM5: the display did not answer", "notice: COM5: the display answers again"},
+         2},
         {"not synchronised at start: warned, the time shown, read every second until synchronised",
-         Clock(mmss), {58, 59, 60, 61}, "UUSU", {"0558", "0559", "0600", "0601"},
+         Clock(mmss),
+         {58, 59, 60, 61},
+         "UUSU",
+         {"0558", "0559", "0600", "0601"},
          {start, "report: the PC clock is not synchronised; its time may be wrong",
           "notice: the PC clock is synchronised again"}},
-        {"--require-sync: ---- while not synchronised, the time at the first second after", Clock(mmss, true),
-         {58, 59, 60, 61}, "UUSS", {"----", "0600", "0601"},
+        {"--require-sync: ---- while not synchronised, the time at the first second after",
+         Clock(mmss, true),
+         {58, 59, 60, 61},
+         "UUSS",
+         {"----", "0600", "0601"},
          {start + "mm:ss on COM5 (", "report: the PC clock is not synchronised; the display shows ----",
           "notice: the PC clock is synchronised again"}},
-        {"--require-sync, synchronised: read once a minute", Clock(hhmm, true), {58, 59, 60, 61, 62},
-         "SUUUS", {"0905", "----", "0906"},
+        {"--require-sync, synchronised: read once a minute",
+         Clock(hhmm, true),
+         {58, 59, 60, 61, 62},
+         "SUUUS",
+         {"0905", "----", "0906"},
          {start, "report: the PC clock is not synchronised; the display shows ----",
           "notice: the PC clock is synchronised again"}},
-        {"--require-sync where the system does not say: the time shown", Clock(mmss, true), {58, 59}, "??",
-         {"0558", "0559"}, {start, "notice: this system does not say whether the PC clock is synchronised"}},
+        {"--require-sync where the system does not say: the time shown",
+         Clock(mmss, true),
+         {58, 59},
+         "??",
+         {"0558", "0559"},
+         {start, "notice: this system does not say whether the PC clock is synchronised"}},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);
@@ -118,7 +143,7 @@ TEST(QmxctlClock, SendsOncePerChangeOfWhatTheDisplayShowsAndLogsOnlyChanges)
         });
         run.link.ClockSyncSource = [&] {
             const char state = row.sync[now];
-            return state == 'S' ? ClockSync::Synchronised
+            return state == 'S'   ? ClockSync::Synchronised
                    : state == 'U' ? ClockSync::Unsynchronised
                                   : ClockSync::Unknown;
         };

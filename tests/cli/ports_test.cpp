@@ -70,9 +70,10 @@ TEST(QmxctlPorts, TellsAnOrdinaryUserWhatStandsBehindEachName)
     ScopedEnv portDir("QMX_PORT_DIR");
     platform::SerialDevice *holder = platform::OpenSerialDevice("COM6");
     ASSERT_NE(holder, nullptr);
-    const clitest::Outcome outcome = clitest::RunChild(
-        {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", qmxctl.string(), "ports", "--probe", "--json"},
-        {"XDG_CONFIG_HOME=" + config.path().string(), "USER=nobody"}, "/");
+    const clitest::Outcome outcome =
+        clitest::RunChild({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", qmxctl.string(),
+                           "ports", "--probe", "--json"},
+                          {"XDG_CONFIG_HOME=" + config.path().string(), "USER=nobody"}, "/");
     platform::CloseSerialDevice(holder);
     ASSERT_EQ(outcome.status, 0) << outcome.err;
 
@@ -81,12 +82,13 @@ TEST(QmxctlPorts, TellsAnOrdinaryUserWhatStandsBehindEachName)
         const char *port;
         std::vector<std::string> fields;
     } rows[] = {
-        {"COM3", {"\"path\": \"" + com + "3\"", "\"rule\": \"link-folder\"",
-                  "\"device\": \"" + free->slavePath() + "\"", "\"state\": \"free\"", "\"may_open\": true",
-                  "\"display\": \"0930\""}},
+        {"COM3",
+         {"\"path\": \"" + com + "3\"", "\"rule\": \"link-folder\"", "\"device\": \"" + free->slavePath() + "\"",
+          "\"state\": \"free\"", "\"may_open\": true", "\"display\": \"0930\""}},
         {"COM4", {"\"state\": \"dangling-link\"", "\"exists\": false"}},
-        {"COM5", {"\"state\": \"refused\"", "\"exists\": true", "\"may_open\": false",
-                  "sudo adduser \\\"$USER\\\" dialout, then log in again"}},
+        {"COM5",
+         {"\"state\": \"refused\"", "\"exists\": true", "\"may_open\": false",
+          "sudo adduser \\\"$USER\\\" dialout, then log in again"}},
         {"COM6", {"\"state\": \"in-use\"", "\"in_use\": true"}},
         {"COM7", {"\"path\": \"/dev/ttyS6\"", "\"rule\": \"serial-device\""}},
         // A mapping file to a device server that this user may not read.
@@ -149,7 +151,8 @@ TEST(QmxctlPorts, ListsPortsOnADeviceServerAndTakesTheirUrl)
     WriteAll((ports / "COM5").string(), "rfc2217://127.0.0.1\n");
     WriteAll((ports / "COM6").string(), "\xEF\xBB\xBFsocket://127.0.0.1:1\r\n");
     WriteAll((ports / "COM7").string(), "socket://127.0.0.1:1\rmore\r");
-    WriteAll((ports / "COM8").string(), "\x01\x02\x7F" "ELF\n");
+    WriteAll((ports / "COM8").string(), "\x01\x02\x7F"
+                                        "ELF\n");
     // A host that drops connections: a listener whose one-place queue is
     // full drops every further SYN.
     const int full = ::socket(AF_INET, SOCK_STREAM, 0), queued = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -180,8 +183,8 @@ TEST(QmxctlPorts, ListsPortsOnADeviceServerAndTakesTheirUrl)
         // Binary: no URL, said so, and no control character shown raw.
         {"COM8", {"\"state\": \"not-a-port\"", "its first line is no port URL", "\\\\x01\\\\x02\\\\x7FELF"}},
         // Named once: the URL in its field, not again in the reason.
-        {"COM9", {"\"url\": \"" + dropping + "\"", "\"state\": \"unreachable\"",
-                  "\"reason\": \"the host does not answer"}},
+        {"COM9",
+         {"\"url\": \"" + dropping + "\"", "\"state\": \"unreachable\"", "\"reason\": \"the host does not answer"}},
     };
     for (const auto &row : rows) {
         const std::string entry = Entry(listing.out, row.port);

@@ -38,8 +38,7 @@ struct Bench {
     clitest::Outcome Run(std::vector<std::string> args, std::optional<std::chrono::milliseconds> stopAfter = {})
     {
         args.insert(args.begin(), QMXCTL_COMMAND);
-        return clitest::RunChild(args, {"QMX_PORT_DIR=" + ports.path().string()}, work.path().string(),
-                                 stopAfter);
+        return clitest::RunChild(args, {"QMX_PORT_DIR=" + ports.path().string()}, work.path().string(), stopAfter);
     }
     std::vector<std::string> Frames(int port) const
     {
@@ -66,22 +65,56 @@ TEST(Qmxctl, SearchesSendsAndExitsAsDocumented)
         std::map<int, std::vector<std::string>> frames;
         std::optional<std::chrono::milliseconds> stopAfter = {}; // SIGTERM then
     } rows[] = {
-        {"no settings: from COM2 down, wrapping to COM29", {"read"}, 0,
-         {{3, Behaviour::Normal, "0930"}, {29, Behaviour::Normal, "1200"}}, false, 0, "1200\n", "",
+        {"no settings: from COM2 down, wrapping to COM29",
+         {"read"},
+         0,
+         {{3, Behaviour::Normal, "0930"}, {29, Behaviour::Normal, "1200"}},
+         false,
+         0,
+         "1200\n",
+         "",
          {{29, {kRead}}, {3, {}}}},
-        {"from one below the stored port", {"read"}, 5, {{4}, {5}}, false, 0, "0930\n", "",
-         {{4, {kRead}}, {5, {}}}},
-        {"a found display takes the value", {"write", "1234"}, 0, {{2}}, false, 0, "1234\n", "",
+        {"from one below the stored port", {"read"}, 5, {{4}, {5}}, false, 0, "0930\n", "", {{4, {kRead}}, {5, {}}}},
+        {"a found display takes the value",
+         {"write", "1234"},
+         0,
+         {{2}},
+         false,
+         0,
+         "1234\n",
+         "",
          {{2, {kRead, "44 31 32 33 34 0D 0A"}}}},
         {"no display anywhere", {"read"}, 0, {}, false, 1, "", "no display answered on COM1 to COM29", {}},
-        {"port held by another program", {"--port", "COM5", "read"}, 0, {{5}}, true, 1, "",
-         "COM5 is in use", {{5, {}}}},
-        {"value too long: nothing sent", {"--port", "COM5", "write", "12345"}, 0, {{5}}, false, 2, "",
-         "has 5 characters", {{5, {}}}},
+        {"port held by another program",
+         {"--port", "COM5", "read"},
+         0,
+         {{5}},
+         true,
+         1,
+         "",
+         "COM5 is in use",
+         {{5, {}}}},
+        {"value too long: nothing sent",
+         {"--port", "COM5", "write", "12345"},
+         0,
+         {{5}},
+         false,
+         2,
+         "",
+         "has 5 characters",
+         {{5, {}}}},
         {"usage error", {"read", "now"}, 0, {}, false, 2, "", "Try 'qmxctl --help'", {}},
         // A stop is no failure, whatever failed before it: the log said so.
-        {"a clock stopped after its display failed", {"--port", "COM5", "clock", "mm:ss"}, 0,
-         {{5, Behaviour::Silent}}, false, 0, "", "COM5: the display did not answer", {}, 1500ms},
+        {"a clock stopped after its display failed",
+         {"--port", "COM5", "clock", "mm:ss"},
+         0,
+         {{5, Behaviour::Silent}},
+         false,
+         0,
+         "",
+         "COM5: the display did not answer",
+         {},
+         1500ms},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.what);

@@ -51,14 +51,13 @@ TEST_P(FrameOnTheWire, CarriesTheFirstFourCharactersPaddedWithZeros)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, FrameOnTheWire,
-    ::testing::Values(FrameCase{"1234", false, {0x44, 0x31, 0x32, 0x33, 0x34, 0x0D, 0x0A}},
-                      FrameCase{"???", false, {0x44, 0x3F, 0x3F, 0x3F, 0x00, 0x0D, 0x0A}},
-                      FrameCase{"", false, {0x44, 0, 0, 0, 0, 0x0D, 0x0A}},
-                      FrameCase{"12304", false, {0x44, 0x31, 0x32, 0x33, 0x30, 0x0D, 0x0A}},
-                      FrameCase{"1234", true, {0x43, 0x31, 0x32, 0x33, 0x34, 0x0D, 0x0A}},
-                      FrameCase{"\x8a\xe8", false, {0x44, 0x8A, 0xE8, 0, 0, 0x0D, 0x0A}}));
+INSTANTIATE_TEST_SUITE_P(Texts, FrameOnTheWire,
+                         ::testing::Values(FrameCase{"1234", false, {0x44, 0x31, 0x32, 0x33, 0x34, 0x0D, 0x0A}},
+                                           FrameCase{"???", false, {0x44, 0x3F, 0x3F, 0x3F, 0x00, 0x0D, 0x0A}},
+                                           FrameCase{"", false, {0x44, 0, 0, 0, 0, 0x0D, 0x0A}},
+                                           FrameCase{"12304", false, {0x44, 0x31, 0x32, 0x33, 0x30, 0x0D, 0x0A}},
+                                           FrameCase{"1234", true, {0x43, 0x31, 0x32, 0x33, 0x34, 0x0D, 0x0A}},
+                                           FrameCase{"\x8a\xe8", false, {0x44, 0x8A, 0xE8, 0, 0, 0x0D, 0x0A}}));
 
 TEST_F(LinkContract, WellFormedReplyFillsReplyBuffer)
 {
@@ -93,8 +92,7 @@ TEST_P(BadReply, IsRejectedAndLeavesReplyBufferAsItWas)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Misbehaviours, BadReply,
-                         ::testing::Values("silent", "slow", "short", "wrong-terminator"));
+INSTANTIATE_TEST_SUITE_P(Misbehaviours, BadReply, ::testing::Values("silent", "slow", "short", "wrong-terminator"));
 
 struct LineCase {
     std::uint8_t mode;
@@ -130,10 +128,9 @@ TEST_P(LineMode, SetsTheLineAndTheReplyTimeOuts)
     EXPECT_TRUE(Drv232::ExchangeValue()) << "the display answers at any line speed";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, LineMode,
-    ::testing::Values(LineCase{1, {9600, 8, platform::NoParity, platform::OneStopBit}},
-                      LineCase{2, {115200, 8, platform::EvenParity, platform::OneStopBit}}));
+INSTANTIATE_TEST_SUITE_P(Modes, LineMode,
+                         ::testing::Values(LineCase{1, {9600, 8, platform::NoParity, platform::OneStopBit}},
+                                           LineCase{2, {115200, 8, platform::EvenParity, platform::OneStopBit}}));
 
 TEST_F(LinkContract, PortTakenByAnotherOpenFails)
 {

@@ -42,7 +42,10 @@ std::uint8_t PeerPort(const std::string &behaviour)
     return ports.empty() ? 0 : ports.front();
 }
 
-bool UnderWine() { return Environment("QMX_UNDER_WINE") == "1"; }
+bool UnderWine()
+{
+    return Environment("QMX_UNDER_WINE") == "1";
+}
 
 void FrameLog::skipToEnd()
 {

@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
     const std::string text = textconv::Cp1250ToUtf8(bytes);
     if (textconv::Utf8ToCp1250(text) != std::string(bytes))

@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
     sim::FrameParser parser;
     std::vector<sim::Frame> frames;
     const auto now = sim::FrameParser::Clock::now();

@@ -7,7 +7,8 @@
 #include <cstdlib>
 #include <string_view>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
     using namespace qmxmqtt;
     const std::string_view json(reinterpret_cast<const char *>(data), size);
     Programme running;

@@ -9,7 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size);
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     int inputs = 0;
     for (int i = 1; i < argc; ++i) {
         for (const auto &entry : std::filesystem::directory_iterator(argv[i])) {

@@ -28,7 +28,8 @@ constexpr std::size_t kMaxReplyBytes = 8;
 
 struct Line {
     int master = -1;
-    Line() {
+    Line()
+    {
         static const fuzz::ScratchFolder folder;
         testsupport::RawPty pty;
         if (!testsupport::OpenRawPty(pty))
@@ -43,7 +44,8 @@ struct Line {
     }
 };
 
-void ReadCommand(int master) {
+void ReadCommand(int master)
+{
     std::uint8_t byte;
     for (int got = 0; got < 7;)
         if (::read(master, &byte, 1) == 1)
@@ -52,7 +54,8 @@ void ReadCommand(int master) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
     static const Line line;
     std::vector<std::pair<std::uint8_t, int>> reply; // byte, pause before it in ms
     for (std::size_t i = 0; i + 1 < size && reply.size() < kMaxReplyBytes; i += 2)

@@ -10,13 +10,15 @@ namespace fuzz {
 
 class ScratchFolder {
 public:
-    ScratchFolder() {
+    ScratchFolder()
+    {
         std::string pattern = (std::filesystem::temp_directory_path() / "qmx-fuzz-XXXXXX").string();
         if (!::mkdtemp(pattern.data()) || ::chdir(pattern.c_str()) != 0)
             std::abort();
         path_ = pattern;
     }
-    ~ScratchFolder() {
+    ~ScratchFolder()
+    {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);
     }

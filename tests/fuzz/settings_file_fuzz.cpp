@@ -7,7 +7,8 @@
 #include <cstring>
 #include <fstream>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
     static const fuzz::ScratchFolder folder;
     std::ofstream(Drv232::ParameterFileName, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));

@@ -7,7 +7,8 @@
 #include <cstring>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
     const std::string text(reinterpret_cast<const char *>(data), size);
     if (const auto value = textconv::StrToIntStrict(text)) {
         if (textconv::StrToIntStrict(std::to_string(*value)) != value)

@@ -8,7 +8,8 @@
 #include <fstream>
 #include <string>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
     static const fuzz::ScratchFolder folder;
     const std::string content(reinterpret_cast<const char *>(data), size);
     std::ofstream(Drv232::ValueFileName, std::ios::binary | std::ios::trunc) << content;

@@ -61,7 +61,9 @@ TEST_F(GuiControls, RadioGroupRaisesOneClickPerChangeByTheProgram)
     int clicks = 0;
     group->OnClick = [&](TObject *sender) { clicks += sender == group; };
     const auto items = Widget(group)->findChildren<QRadioButton *>();
-    auto checkedCount = [&] { return std::count_if(items.begin(), items.end(), [](auto *r) { return r->isChecked(); }); };
+    auto checkedCount = [&] {
+        return std::count_if(items.begin(), items.end(), [](auto *r) { return r->isChecked(); });
+    };
     EXPECT_EQ(group->ItemIndex(), -1);
 
     group->SetItemIndex(3);

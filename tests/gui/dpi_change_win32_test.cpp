@@ -39,9 +39,12 @@ Shape shapeOf(TForm &form)
     const RECT box = inParent(spin.hwnd), arrows = inParent(spin.updown);
     RECT both{};
     UnionRect(&both, &box, &arrows);
-    return {inParent(form.Find<TEdit>("edtName")->Native().hwnd), both, arrows,
+    return {inParent(form.Find<TEdit>("edtName")->Native().hwnd),
+            both,
+            arrows,
             inParent(detail::As<detail::RadioPeer>(form.Find<TRadioGroup>("rgMode")->Native()).items.at(2)),
-            fontHeight(form.Find<TLabel>("lblTime")->Native().hwnd), fontHeight(form.Native().hwnd.get())};
+            fontHeight(form.Find<TLabel>("lblTime")->Native().hwnd),
+            fontHeight(form.Native().hwnd.get())};
 }
 
 void expectScaled(LONG was, LONG now, double ratio, const char *what)

@@ -310,8 +310,8 @@ TEST(GuiWireEvents, ConnectsHandlersByNameAndRefusesToLeaveOneOut)
     TForm form(guitest::TestLayout());
     std::vector<std::string> calls;
     std::map<std::string, TNotifyEvent> handlers;
-    for (const char *name : {"btnQuitClick", "edtNameExit", "spnTimeExit", "chkLogClick", "tmrPollTimer",
-                             "FormActivate", "spdOpenClick"})
+    for (const char *name :
+         {"btnQuitClick", "edtNameExit", "spnTimeExit", "chkLogClick", "tmrPollTimer", "FormActivate", "spdOpenClick"})
         handlers[name] = [&calls, name](TObject *) { calls.emplace_back(name); };
     // A row whose handler no method answers would be a dead control.
     try {
@@ -418,12 +418,12 @@ TEST(GuiScaling, AScaleFactorEnlargesTheWindowButNotItsLogicalLayout)
     ASSERT_EQ(probe.exitCode(), 0);
     const QStringList v = QString::fromUtf8(probe.readAllStandardOutput()).split(' ', Qt::SkipEmptyParts);
     ASSERT_EQ(v.size(), 8);
-    EXPECT_DOUBLE_EQ(v[0].toDouble(), 1.5);                                // device pixel ratio
-    EXPECT_NEAR(v[1].toInt(), 436 * 1.5, 1);                               // grabbed size
+    EXPECT_DOUBLE_EQ(v[0].toDouble(), 1.5);  // device pixel ratio
+    EXPECT_NEAR(v[1].toInt(), 436 * 1.5, 1); // grabbed size
     EXPECT_NEAR(v[2].toInt(), 289 * 1.5, 1);
-    EXPECT_EQ(QSize(v[3].toInt(), v[4].toInt()), QSize(436, 289));         // logical size
-    EXPECT_EQ(QPoint(v[5].toInt(), v[6].toInt()), QPoint(8, 80));          // edtName
-    EXPECT_EQ(v[7].toInt(), 13);                                           // lblTime font px
+    EXPECT_EQ(QSize(v[3].toInt(), v[4].toInt()), QSize(436, 289)); // logical size
+    EXPECT_EQ(QPoint(v[5].toInt(), v[6].toInt()), QPoint(8, 80));  // edtName
+    EXPECT_EQ(v[7].toInt(), 13);                                   // lblTime font px
 }
 
 } // namespace

@@ -25,8 +25,8 @@ int scaleProbe()
         return 2;
     const QPixmap shot = w->grab();
     const QRect edit = Widget(form.Find<gui::TEdit>("edtName"))->geometry();
-    std::printf("%g %d %d %d %d %d %d %d\n", w->devicePixelRatioF(), shot.width(), shot.height(),
-                w->width(), w->height(), edit.x(), edit.y(),
+    std::printf("%g %d %d %d %d %d %d %d\n", w->devicePixelRatioF(), shot.width(), shot.height(), w->width(),
+                w->height(), edit.x(), edit.y(),
                 QFontInfo(Widget(form.Find<gui::TLabel>("lblTime"))->font()).pixelSize());
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "test_form.h"
 
+// The layout is a table: one control a row, laid out by hand.
+// clang-format off
 namespace guitest {
 
 using K = gui::ControlKind;
@@ -48,3 +50,4 @@ gui::FormLayout TestLayout()
 }
 
 } // namespace guitest
+// clang-format on

@@ -11,7 +11,8 @@ using namespace testsupport;
 
 class DaylightSavingTest : public MainWindowTest {};
 
-TEST_F(DaylightSavingTest, RealTimeFollowsLocalTimeAcrossBothChanges) {
+TEST_F(DaylightSavingTest, RealTimeFollowsLocalTimeAcrossBothChanges)
+{
     sim::DisplaySim &display = AddDisplay(2, sim::Behaviour::Normal, "1234");
     WriteSettings(3, 1, 1, 0);
     Start();

@@ -9,7 +9,8 @@ namespace {
 
 using testsupport::Raw;
 
-TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses) {
+TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses)
+{
     AddDisplay(4);
     testsupport::WriteAll(work / "Parametry.par", Raw({5, 0x77, 10, 0, 0, 0, 0, 0, 0, 0x88, 0x99, 0xAA}));
     Start();
@@ -19,8 +20,7 @@ TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses) {
     ASSERT_EQ(QApplication::focusWidget(), Widget(form->BitBtn6)) << "Konec takes the first focus";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_FALSE(Widget(*form)->isVisible());
-    EXPECT_EQ(testsupport::ReadAll(work / "Parametry.par"),
-              Raw({5, 0x77, 10, 0, 3, 0, 0, 0, 1, 0x88, 0x99, 0xAA}))
+    EXPECT_EQ(testsupport::ReadAll(work / "Parametry.par"), Raw({5, 0x77, 10, 0, 3, 0, 0, 0, 1, 0x88, 0x99, 0xAA}))
         << "the stored port and the reserved bytes come back as read";
 }
 
@@ -28,7 +28,8 @@ TEST_F(MainWindowTest, ReturnOnTheFirstFocusSavesTheSettingsAndCloses) {
 // without any write bit (refused also to root).
 class FailedSave : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(FailedSave, WarnsAndStillCloses) {
+TEST_P(FailedSave, WarnsAndStillCloses)
+{
     AddDisplay(2);
     const std::string old = Raw({3, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0});
     const bool readOnlyFile = GetParam();
@@ -57,7 +58,8 @@ TEST_P(FailedSave, WarnsAndStillCloses) {
 INSTANTIATE_TEST_SUITE_P(Places, FailedSave, ::testing::Values(false, true),
                          [](const auto &row) { return row.param ? "ReadOnlyFile" : "ReadOnlyFolder"; });
 
-TEST_F(MainWindowTest, ClosingTheWindowOtherwiseSavesNothing) {
+TEST_F(MainWindowTest, ClosingTheWindowOtherwiseSavesNothing)
+{
     AddDisplay(2);
     Start();
     form->RadioGroup1->SetItemIndex(2);

@@ -49,27 +49,31 @@ constexpr int kRecoveryMs = 5000;
 // arrival tells which second it had to carry.
 const Clock::time_point kClockStart = Clock::now();
 
-platform::LocalTime FakeLocalTime() {
+platform::LocalTime FakeLocalTime()
+{
     const auto elapsed = duration_cast<milliseconds>(Clock::now() - kClockStart).count();
     const auto seconds = elapsed / 1000;
-    return {10 + static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
-            static_cast<int>(seconds % 60), static_cast<int>(elapsed % 1000)};
+    return {10 + static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60),
+            static_cast<int>(elapsed % 1000)};
 }
 
 // The seconds since 10:00:00 that a value frame "D" mm ss CR LF carries.
-int FrameSeconds(const sim::Frame &frame) {
+int FrameSeconds(const sim::Frame &frame)
+{
     const auto &b = frame.bytes;
     return ((b[1] - '0') * 10 + (b[2] - '0')) * 60 + (b[3] - '0') * 10 + (b[4] - '0');
 }
 
-std::string Joined(const std::vector<std::string> &texts) {
+std::string Joined(const std::vector<std::string> &texts)
+{
     std::string all;
     for (const std::string &text : texts)
         all += (all.empty() ? "" : " | ") + text;
     return all;
 }
 
-void RunEventLoop(int ms) {
+void RunEventLoop(int ms)
+{
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
@@ -83,7 +87,8 @@ protected:
     QTimer watch;
     QTimer reader;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         platform::SetClockSource(FakeLocalTime);
         display = &AddDisplay(2, sim::Behaviour::Normal, "1234");
         const int function = GetParam() == Talk::RealTime ? 2 : GetParam() == Talk::Stopwatch ? 4 : 0;
@@ -104,14 +109,16 @@ protected:
         RunEventLoop(1200);
     }
 
-    void TearDown() override {
+    void TearDown() override
+    {
         watch.stop();
         reader.stop();
         MainWindowTest::TearDown();
     }
 
     // Value frames that came in after `since`.
-    std::vector<sim::Frame> ValueFramesSince(Clock::time_point since) const {
+    std::vector<sim::Frame> ValueFramesSince(Clock::time_point since) const
+    {
         std::vector<sim::Frame> frames;
         for (const auto &frame : display->frames())
             if (frame.kind == sim::Frame::Kind::Value && frame.received > since)
@@ -120,7 +127,8 @@ protected:
     }
 };
 
-TEST_P(FaultMatrix, EachFaultShowsAsAFailureCostsLittleAndLeavesTheLineWorking) {
+TEST_P(FaultMatrix, EachFaultShowsAsAFailureCostsLittleAndLeavesTheLineWorking)
+{
     const bool running = GetParam() != Talk::ReadButton;
     for (const Fault &fault : kFaults) {
         SCOPED_TRACE(fault.name);
@@ -151,8 +159,8 @@ TEST_P(FaultMatrix, EachFaultShowsAsAFailureCostsLittleAndLeavesTheLineWorking) 
         }
         if (running) {
             const std::string accepted = fault.behaviour == sim::Behaviour::AlwaysMMMM ? std::string("MMMM")
-                                     : fault.fails ? reply
-                                                   : form->Edit2->Text() + form->Edit3->Text();
+                                         : fault.fails                                 ? reply
+                                                       : form->Edit2->Text() + form->Edit3->Text();
             EXPECT_EQ(Panel(1), accepted) << "panel 1 holds the last accepted reply";
         }
 
@@ -193,8 +201,7 @@ TEST_P(FaultMatrix, EachFaultShowsAsAFailureCostsLittleAndLeavesTheLineWorking) 
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, FaultMatrix,
-                         ::testing::Values(Talk::RealTime, Talk::Stopwatch, Talk::ReadButton),
+INSTANTIATE_TEST_SUITE_P(Ways, FaultMatrix, ::testing::Values(Talk::RealTime, Talk::Stopwatch, Talk::ReadButton),
                          [](const auto &way) {
                              return way.param == Talk::RealTime    ? "RealTimeRunning"
                                     : way.param == Talk::Stopwatch ? "StopwatchRunning"

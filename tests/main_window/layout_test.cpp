@@ -72,9 +72,8 @@ const std::vector<Expected> kControls{
 };
 
 const std::vector<std::string> kFunctions{
-    "Vlastní čas [hod:min]",   "Skutečný čas [hod:min]",  "Skutečný čas  [min:sec]",
-    "Stopky nahoru [hod:min]", "Stopky nahoru [min:sec]", "Stopky dolů [hod:min]",
-    "Stopky dolů [min:sec]",
+    "Vlastní čas [hod:min]",   "Skutečný čas [hod:min]", "Skutečný čas  [min:sec]", "Stopky nahoru [hod:min]",
+    "Stopky nahoru [min:sec]", "Stopky dolů [hod:min]",  "Stopky dolů [min:sec]",
 };
 
 // From the first focus on "Konec ", one round of the Tab key.
@@ -371,7 +370,8 @@ TEST_F(MainWindowLayout, ScreenshotTextsFitAndCzechLettersAreInTheFont)
     for (int i = 0; i < int(kFunctions.size()); ++i) {
         form->RadioGroup1->SetItemIndex(i);
         ExpectTextFits(W("BitBtn11"));
-        EXPECT_LE(QFontMetrics(panels[0]->font()).horizontalAdvance(QString::fromStdString(Panel(0))), panels[0]->contentsRect().width());
+        EXPECT_LE(QFontMetrics(panels[0]->font()).horizontalAdvance(QString::fromStdString(Panel(0))),
+                  panels[0]->contentsRect().width());
         // The headline stays clear of the frame below it.
         EXPECT_LE(W("Label10")->geometry().bottom(), W("Bevel4")->y());
     }

@@ -12,7 +12,8 @@ class RunTest : public MainWindowTest {
 protected:
     sim::DisplaySim *display = nullptr;
 
-    void StartWith(int function, int wholeDisplay = 0) {
+    void StartWith(int function, int wholeDisplay = 0)
+    {
         display = &AddDisplay(2, sim::Behaviour::Normal, "1234");
         WriteSettings(3, 1, function, wholeDisplay);
         Start();
@@ -20,7 +21,8 @@ protected:
     }
     // The frames sent since the last call, as hex.
     std::vector<std::string> Sent(std::size_t expected) { return testsupport::TakeFrames(*display, expected); }
-    void ExpectRunning(bool running, int interval = 0, const char *stoppedCaption = "Start") {
+    void ExpectRunning(bool running, int interval = 0, const char *stoppedCaption = "Start")
+    {
         EXPECT_EQ(form->Running, running);
         EXPECT_EQ(form->Timer2->Enabled(), running);
         EXPECT_EQ(form->BitBtn11->Caption(), running ? std::string("Stop") : std::string(stoppedCaption));
@@ -41,7 +43,8 @@ struct OwnTime {
 
 class OwnTimeWrite : public RunTest, public ::testing::WithParamInterface<OwnTime> {};
 
-TEST_P(OwnTimeWrite, ComposesTheTwoPairsAndSendsFour) {
+TEST_P(OwnTimeWrite, ComposesTheTwoPairsAndSendsFour)
+{
     StartWith(0);
     form->Edit2->SetText(GetParam().left);
     form->Edit3->SetText(GetParam().right);
@@ -54,14 +57,14 @@ TEST_P(OwnTimeWrite, ComposesTheTwoPairsAndSendsFour) {
     ExpectRunning(false, 0, "Zápis");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, OwnTimeWrite,
-    ::testing::Values(OwnTime{"7", "5", "0705", "44 30 37 30 35 0D 0A"},
-                      OwnTime{"12", "345", "1234", "44 31 32 33 34 0D 0A"},
-                      OwnTime{"123", "4", "12304", "44 31 32 33 30 0D 0A"},
-                      OwnTime{"", "", "00", "44 30 30 00 00 0D 0A"}));
+INSTANTIATE_TEST_SUITE_P(Texts, OwnTimeWrite,
+                         ::testing::Values(OwnTime{"7", "5", "0705", "44 30 37 30 35 0D 0A"},
+                                           OwnTime{"12", "345", "1234", "44 31 32 33 34 0D 0A"},
+                                           OwnTime{"123", "4", "12304", "44 31 32 33 30 0D 0A"},
+                                           OwnTime{"", "", "00", "44 30 30 00 00 0D 0A"}));
 
-TEST_F(RunTest, WholeDisplayWritesStartsAndTicksWithCButReadsWithD) {
+TEST_F(RunTest, WholeDisplayWritesStartsAndTicksWithCButReadsWithD)
+{
     StartWith(0, 1);
     form->Edit2->SetText("09");
     form->Edit3->SetText("30");
@@ -77,7 +80,8 @@ TEST_F(RunTest, WholeDisplayWritesStartsAndTicksWithCButReadsWithD) {
     EXPECT_EQ(Sent(2), (std::vector<std::string>{"43 30 35 30 39 0D 0A", "43 30 35 31 30 0D 0A"}));
 }
 
-TEST_F(RunTest, ReadPutsTheReplyIntoTheBoxesAsReceived) {
+TEST_F(RunTest, ReadPutsTheReplyIntoTheBoxesAsReceived)
+{
     StartWith(4);
     display->setValue("1234");
     const std::string before = Panel(0);
@@ -89,7 +93,8 @@ TEST_F(RunTest, ReadPutsTheReplyIntoTheBoxesAsReceived) {
     EXPECT_EQ(Panel(0), before) << "a read leaves the status panels";
 }
 
-TEST_F(RunTest, RealTimeMinutesSecondsSendsOncePerNewSecond) {
+TEST_F(RunTest, RealTimeMinutesSecondsSendsOncePerNewSecond)
+{
     StartWith(2);
     SetClock(14, 5, 9);
     form->BitBtn11->Click();
@@ -103,12 +108,13 @@ TEST_F(RunTest, RealTimeMinutesSecondsSendsOncePerNewSecond) {
     SetClock(14, 5, 10);
     Tick();
     Tick();
-    EXPECT_EQ(Sent(3), (std::vector<std::string>{"44 30 35 30 39 0D 0A", "44 30 35 30 39 0D 0A",
-                                                 "44 30 35 31 30 0D 0A"}));
+    EXPECT_EQ(Sent(3),
+              (std::vector<std::string>{"44 30 35 30 39 0D 0A", "44 30 35 30 39 0D 0A", "44 30 35 31 30 0D 0A"}));
     EXPECT_EQ(Panel(0), "14 : 05 : 10");
 }
 
-TEST_F(RunTest, RealTimeHoursMinutesSendsOnlyWithinSecondZero) {
+TEST_F(RunTest, RealTimeHoursMinutesSendsOnlyWithinSecondZero)
+{
     StartWith(1);
     SetClock(14, 5, 30);
     form->BitBtn11->Click();
@@ -128,7 +134,8 @@ TEST_F(RunTest, RealTimeHoursMinutesSendsOnlyWithinSecondZero) {
     EXPECT_EQ(form->Edit3->Text(), "06");
 }
 
-TEST_F(RunTest, StopSendsNothingAndAnUpCountRestartsFromZero) {
+TEST_F(RunTest, StopSendsNothingAndAnUpCountRestartsFromZero)
+{
     StartWith(4);
     SetClock(10, 0, 10);
     form->BitBtn11->Click();
@@ -138,8 +145,8 @@ TEST_F(RunTest, StopSendsNothingAndAnUpCountRestartsFromZero) {
     Tick();
     SetClock(10, 0, 12);
     Tick();
-    EXPECT_EQ(Sent(3), (std::vector<std::string>{"44 30 30 30 30 0D 0A", "44 30 30 30 31 0D 0A",
-                                                 "44 30 30 30 32 0D 0A"}));
+    EXPECT_EQ(Sent(3),
+              (std::vector<std::string>{"44 30 30 30 30 0D 0A", "44 30 30 30 31 0D 0A", "44 30 30 30 32 0D 0A"}));
     form->BitBtn11->Click();
     ExpectRunning(false);
     EXPECT_TRUE(Sent(0).empty());
@@ -150,7 +157,8 @@ TEST_F(RunTest, StopSendsNothingAndAnUpCountRestartsFromZero) {
     EXPECT_EQ(form->Edit2->Text(), "00");
 }
 
-TEST_F(RunTest, UpCountsCarryAndWrapAtSixty) {
+TEST_F(RunTest, UpCountsCarryAndWrapAtSixty)
+{
     StartWith(4);
     SetClock(10, 0, 10);
     form->BitBtn11->Click();
@@ -167,12 +175,12 @@ TEST_F(RunTest, UpCountsCarryAndWrapAtSixty) {
     EXPECT_EQ(form->Edit3->Text(), "09");
     SetClock(10, 0, 14);
     Tick();
-    EXPECT_EQ(Sent(5), (std::vector<std::string>{"44 30 30 30 30 0D 0A", "44 30 31 30 30 0D 0A",
-                                                 "44 30 30 30 30 0D 0A", "44 30 30 30 39 0D 0A",
-                                                 "44 30 30 31 30 0D 0A"}));
+    EXPECT_EQ(Sent(5), (std::vector<std::string>{"44 30 30 30 30 0D 0A", "44 30 31 30 30 0D 0A", "44 30 30 30 30 0D 0A",
+                                                 "44 30 30 30 39 0D 0A", "44 30 30 31 30 0D 0A"}));
 }
 
-TEST_F(RunTest, HoursMinutesCountAtTheSecondBeforeTheStart) {
+TEST_F(RunTest, HoursMinutesCountAtTheSecondBeforeTheStart)
+{
     StartWith(3);
     SetClock(10, 0, 0);
     form->BitBtn11->Click();
@@ -186,8 +194,8 @@ TEST_F(RunTest, HoursMinutesCountAtTheSecondBeforeTheStart) {
     form->WatchMinutes = 59;
     SetClock(10, 1, 59);
     Tick();
-    EXPECT_EQ(Sent(3), (std::vector<std::string>{"44 30 30 30 30 0D 0A", "44 30 30 30 31 0D 0A",
-                                                 "44 30 30 30 30 0D 0A"}));
+    EXPECT_EQ(Sent(3),
+              (std::vector<std::string>{"44 30 30 30 30 0D 0A", "44 30 30 30 31 0D 0A", "44 30 30 30 30 0D 0A"}));
     EXPECT_EQ(Panel(0), "Stopky nahoru [hod:min]") << "counting leaves panel 0";
 }
 
@@ -199,7 +207,8 @@ struct DownCount {
 
 class DownCounting : public RunTest, public ::testing::WithParamInterface<DownCount> {};
 
-TEST_P(DownCounting, StartsFromTheTypedTextsAndBorrowsAboveSixty) {
+TEST_P(DownCounting, StartsFromTheTypedTextsAndBorrowsAboveSixty)
+{
     StartWith(GetParam().function);
     form->Edit2->SetText(GetParam().left);
     form->Edit3->SetText(GetParam().right);
@@ -225,7 +234,8 @@ INSTANTIATE_TEST_SUITE_P(
         DownCount{5, "123", "30", {"44 31 32 33 33 0D 0A", "44 31 32 33 32 0D 0A"}},
         DownCount{6, "5", "3", {"44 30 35 30 33 0D 0A", "44 30 35 30 32 0D 0A"}}));
 
-TEST_F(RunTest, CountDownStartLeavesTheTypedTextsUntilTheFirstCount) {
+TEST_F(RunTest, CountDownStartLeavesTheTypedTextsUntilTheFirstCount)
+{
     StartWith(6);
     form->Edit2->SetText("5");
     form->Edit3->SetText("3");
@@ -239,7 +249,8 @@ TEST_F(RunTest, CountDownStartLeavesTheTypedTextsUntilTheFirstCount) {
     EXPECT_EQ(form->Edit3->Text(), "02");
 }
 
-TEST_F(RunTest, CountDownRestartsFromWhatTheBoxesShow) {
+TEST_F(RunTest, CountDownRestartsFromWhatTheBoxesShow)
+{
     StartWith(6);
     form->Edit2->SetText("01");
     form->Edit3->SetText("00");
@@ -255,7 +266,8 @@ TEST_F(RunTest, CountDownRestartsFromWhatTheBoxesShow) {
     EXPECT_EQ(Sent(2), (std::vector<std::string>{"44 30 30 35 39 0D 0A", "44 30 30 35 38 0D 0A"}));
 }
 
-TEST_F(RunTest, BadNumberForACountDownShowsTheErrorAndStartsNothing) {
+TEST_F(RunTest, BadNumberForACountDownShowsTheErrorAndStartsNothing)
+{
     StartWith(5);
     form->Edit2->SetText("1a");
     form->Edit3->SetText("30");
@@ -267,7 +279,8 @@ TEST_F(RunTest, BadNumberForACountDownShowsTheErrorAndStartsNothing) {
     ExpectRunning(false);
 }
 
-TEST_F(RunTest, NegativeTextCountsFromTheLow16Bits) {
+TEST_F(RunTest, NegativeTextCountsFromTheLow16Bits)
+{
     StartWith(6);
     form->Edit2->SetText("-1");
     form->Edit3->SetText("$10");
@@ -277,7 +290,8 @@ TEST_F(RunTest, NegativeTextCountsFromTheLow16Bits) {
     EXPECT_EQ(form->WatchSeconds, 16);
 }
 
-TEST_F(RunTest, FailedFirstSendStillStartsAndFunctionTwoFlickers) {
+TEST_F(RunTest, FailedFirstSendStillStartsAndFunctionTwoFlickers)
+{
     StartWith(2);
     display->setBehaviour(sim::Behaviour::Silent);
     SetClock(14, 5, 9);
@@ -291,7 +305,8 @@ TEST_F(RunTest, FailedFirstSendStillStartsAndFunctionTwoFlickers) {
     EXPECT_EQ(Panel(0), "14 : 05 : 10");
 }
 
-TEST_F(RunTest, FailedCountDownStartKeepsTheFailureText) {
+TEST_F(RunTest, FailedCountDownStartKeepsTheFailureText)
+{
     StartWith(5);
     display->setBehaviour(sim::Behaviour::WrongTerminator);
     form->Edit2->SetText("10");
@@ -301,7 +316,8 @@ TEST_F(RunTest, FailedCountDownStartKeepsTheFailureText) {
     ExpectRunning(true, 1111);
 }
 
-TEST_F(RunTest, NoFunctionSelectedMakesClicksAndTicksIdleButReadsWork) {
+TEST_F(RunTest, NoFunctionSelectedMakesClicksAndTicksIdleButReadsWork)
+{
     StartWith(-3);
     form->BitBtn11->Click();
     Tick();

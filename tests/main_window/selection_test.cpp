@@ -14,7 +14,8 @@ struct Selection {
 
 class SelectingAFunction : public MainWindowTest, public ::testing::WithParamInterface<Selection> {};
 
-TEST_P(SelectingAFunction, SetsItsCaptionsAndStoresTheIndex) {
+TEST_P(SelectingAFunction, SetsItsCaptionsAndStoresTheIndex)
+{
     AddDisplay(2, sim::Behaviour::Normal, "4321");
     Start();
     const Selection &s = GetParam();
@@ -36,16 +37,16 @@ TEST_P(SelectingAFunction, SetsItsCaptionsAndStoresTheIndex) {
 
 INSTANTIATE_TEST_SUITE_P(
     Functions, SelectingAFunction,
-    ::testing::Values(
-        Selection{0, "Hodiny", "Minuty", "Vlastní čas [hod:min]", "Zápis", "Vlastní čas", false},
-        Selection{1, "Hodiny", "Minuty", "Skutečný čas [hod:min]", "Start", "Skutečný čas", false},
-        Selection{2, "Minuty", "Sekundy", "Skutečný čas [min:sec]", "Start", "Skutečný čas", false},
-        Selection{3, "Hodiny", "Minuty", "Stopky nahoru [hod:min]", "Start", "Stopky nahoru", true},
-        Selection{4, "Minuty", "Sekundy", "Stopky nahoru [min:sec]", "Start", "Stopky nahoru", true},
-        Selection{5, "Hodiny", "Minuty", "Stopky dolů [hod:min]", "Start", "Stopky dolů", false},
-        Selection{6, "Minuty", "Sekundy", "Stopky dolů [min:sec]", "Start", "Stopky dolů", false}));
+    ::testing::Values(Selection{0, "Hodiny", "Minuty", "Vlastní čas [hod:min]", "Zápis", "Vlastní čas", false},
+                      Selection{1, "Hodiny", "Minuty", "Skutečný čas [hod:min]", "Start", "Skutečný čas", false},
+                      Selection{2, "Minuty", "Sekundy", "Skutečný čas [min:sec]", "Start", "Skutečný čas", false},
+                      Selection{3, "Hodiny", "Minuty", "Stopky nahoru [hod:min]", "Start", "Stopky nahoru", true},
+                      Selection{4, "Minuty", "Sekundy", "Stopky nahoru [min:sec]", "Start", "Stopky nahoru", true},
+                      Selection{5, "Hodiny", "Minuty", "Stopky dolů [hod:min]", "Start", "Stopky dolů", false},
+                      Selection{6, "Minuty", "Sekundy", "Stopky dolů [min:sec]", "Start", "Stopky dolů", false}));
 
-TEST_F(MainWindowTest, ItemTextOfFunctionTwoHasTwoBlanksItsStatusOne) {
+TEST_F(MainWindowTest, ItemTextOfFunctionTwoHasTwoBlanksItsStatusOne)
+{
     AddDisplay(2);
     Start();
     EXPECT_EQ(form->RadioGroup1->Items().at(2), "Skutečný čas  [min:sec]");
@@ -53,13 +54,13 @@ TEST_F(MainWindowTest, ItemTextOfFunctionTwoHasTwoBlanksItsStatusOne) {
     EXPECT_EQ(Panel(0), "Skutečný čas [min:sec]");
 }
 
-TEST_F(MainWindowTest, CheckBoxStoresOneOrZero) {
+TEST_F(MainWindowTest, CheckBoxStoresOneOrZero)
+{
     AddDisplay(2);
     WriteSettings(3, 1, 0, 7);
     Start();
     EXPECT_EQ(Drv232::ParameterRecord.WholeDisplay, 1);
-    QTest::mouseClick(Widget(form->CheckBox1), Qt::LeftButton, {},
-                      QPoint(6, Widget(form->CheckBox1)->height() / 2));
+    QTest::mouseClick(Widget(form->CheckBox1), Qt::LeftButton, {}, QPoint(6, Widget(form->CheckBox1)->height() / 2));
     EXPECT_FALSE(form->CheckBox1->Checked());
     EXPECT_EQ(Drv232::ParameterRecord.WholeDisplay, 0);
     form->CheckBox1->SetChecked(true);

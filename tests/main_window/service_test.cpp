@@ -16,13 +16,17 @@
 namespace {
 
 // What a control shows of the display's four bytes: up to the first zero.
-std::string Shown(const std::string &bytes) { return gui::FromCp1250(bytes.c_str()); }
+std::string Shown(const std::string &bytes)
+{
+    return gui::FromCp1250(bytes.c_str());
+}
 
 class ServiceTest : public MainWindowTest {
 protected:
     sim::DisplaySim *display = nullptr;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         display = &AddDisplay(2, sim::Behaviour::Normal, "0041");
         WriteSettings(3, 1, 0, 0);
         Start();
@@ -32,23 +36,27 @@ protected:
     std::vector<std::string> Sent(std::size_t expected) { return testsupport::TakeFrames(*display, expected); }
     // Frames that come from the window's own timers: the event loop runs
     // while they are awaited.
-    bool AwaitFrames(std::size_t count, int ms) {
+    bool AwaitFrames(std::size_t count, int ms)
+    {
         return QTest::qWaitFor([&] { return display->frames().size() >= count; }, ms);
     }
     // The display holds four characters and the window has read them.
-    void LastReply(const char *four) {
+    void LastReply(const char *four)
+    {
         display->setValue(four);
         form->BitBtn5->Click();
         ASSERT_EQ(Sent(1).size(), 1u);
     }
-    void TypeAndLeave(QWidget *field, const std::string &text, QWidget *next) {
+    void TypeAndLeave(QWidget *field, const std::string &text, QWidget *next)
+    {
         field->setFocus(Qt::TabFocusReason);
         static_cast<QLineEdit *>(field)->setText(QString::fromStdString(text));
         next->setFocus(Qt::TabFocusReason);
     }
 };
 
-TEST_F(ServiceTest, FixedValuesGoOutWithTheLetterDAndTheReplyShowsAlone) {
+TEST_F(ServiceTest, FixedValuesGoOutWithTheLetterDAndTheReplyShowsAlone)
+{
     form->CheckBox1->SetChecked(true); // whole display: not for service values
     const struct {
         gui::TButton *button;
@@ -71,7 +79,8 @@ TEST_F(ServiceTest, FixedValuesGoOutWithTheLetterDAndTheReplyShowsAlone) {
 }
 
 // Up stops at 999, down at 0; the number is kept in 16 bits.
-TEST_F(ServiceTest, SteppingStartsFromTheDisplaysLastReply) {
+TEST_F(ServiceTest, SteppingStartsFromTheDisplaysLastReply)
+{
     const struct {
         const char *reply, *up, *down; // nullptr: not a number, nothing sent
     } cases[] = {
@@ -105,13 +114,13 @@ TEST_F(ServiceTest, SteppingStartsFromTheDisplaysLastReply) {
     EXPECT_EQ(Drv232::DisplayText, "    ");
 }
 
-TEST_F(ServiceTest, Edit1IsWrittenWithUpToTwoLeadingZerosAndReadBack) {
+TEST_F(ServiceTest, Edit1IsWrittenWithUpToTwoLeadingZerosAndReadBack)
+{
     const struct {
         const char *typed, *wire;
     } cases[] = {
-        {"7", "44 30 30 37 00 0D 0A"},     {"12", "44 30 30 31 32 0D 0A"},
-        {"", "44 30 30 00 00 0D 0A"},      {"12345", "44 31 32 33 34 0D 0A"},
-        {"Čáš", "44 30 C8 E1 9A 0D 0A"},
+        {"7", "44 30 30 37 00 0D 0A"},     {"12", "44 30 30 31 32 0D 0A"},  {"", "44 30 30 00 00 0D 0A"},
+        {"12345", "44 31 32 33 34 0D 0A"}, {"Čáš", "44 30 C8 E1 9A 0D 0A"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -132,10 +141,12 @@ TEST_F(ServiceTest, Edit1IsWrittenWithUpToTwoLeadingZerosAndReadBack) {
 
     // Leaving Edit1 takes its text, which the file button then writes.
     TypeAndLeave(Widget(form->Edit1), "Ž9", Widget(form->Button4));
-    EXPECT_EQ(Drv232::DisplayText, "\x8E" "9");
+    EXPECT_EQ(Drv232::DisplayText, "\x8E"
+                                   "9");
 }
 
-TEST_F(ServiceTest, PeriodIsTakenAsTypedBeforeTheSpinEditClampsIt) {
+TEST_F(ServiceTest, PeriodIsTakenAsTypedBeforeTheSpinEditClampsIt)
+{
     const struct {
         const char *typed;
         std::uint16_t period;
@@ -159,7 +170,8 @@ TEST_F(ServiceTest, PeriodIsTakenAsTypedBeforeTheSpinEditClampsIt) {
     }
 }
 
-TEST_F(ServiceTest, AutomaticSendingReadsTheValueFileAfreshAtEveryTick) {
+TEST_F(ServiceTest, AutomaticSendingReadsTheValueFileAfreshAtEveryTick)
+{
     const auto file = work / "QMXV6614.txt";
     testsupport::WriteAll(file, "5\r\n");
     Drv232::ParameterRecord.Period = 1;
@@ -187,7 +199,8 @@ TEST_F(ServiceTest, AutomaticSendingReadsTheValueFileAfreshAtEveryTick) {
     EXPECT_FALSE(AwaitFrames(1, 1500)) << "Stop ends the sending";
 }
 
-TEST_F(ServiceTest, FileButtonsAreUnlockedAndLockedAndWriteAndReadTheValueFile) {
+TEST_F(ServiceTest, FileButtonsAreUnlockedAndLockedAndWriteAndReadTheValueFile)
+{
     form->BitBtn7->Click();
     EXPECT_FALSE(std::filesystem::exists(work / "QMXV6614.txt")) << "locked buttons take no click";
     form->SpeedButton1->Click();
@@ -219,7 +232,8 @@ TEST_F(ServiceTest, FileButtonsAreUnlockedAndLockedAndWriteAndReadTheValueFile) 
 
 // Each timer sets the text just before its own exchange, so neither sends
 // the other's value.
-TEST_F(ServiceTest, ClockAndValueFileTimersInterleaveEachWithItsOwnValue) {
+TEST_F(ServiceTest, ClockAndValueFileTimersInterleaveEachWithItsOwnValue)
+{
     testsupport::WriteAll(work / "QMXV6614.txt", "5\r\n");
     form->RadioGroup1->SetItemIndex(2);
     form->BitBtn11->Click();
@@ -246,7 +260,8 @@ TEST_F(ServiceTest, ClockAndValueFileTimersInterleaveEachWithItsOwnValue) {
 
 // A new test window on every click, over the main window, whose running
 // clock goes on sending behind it; closing it by its title bar ends its test.
-TEST_F(ServiceTest, TestWindowOpensModallyAndBothKindsOfFramesReachTheWire) {
+TEST_F(ServiceTest, TestWindowOpensModallyAndBothKindsOfFramesReachTheWire)
+{
     form->RadioGroup1->SetItemIndex(2);
     form->BitBtn11->Click();
     ClearWire();

@@ -9,14 +9,16 @@
 
 namespace {
 
-std::vector<int> PortsTried(const std::vector<std::pair<int, sim::Frame>> &log) {
+std::vector<int> PortsTried(const std::vector<std::pair<int, sim::Frame>> &log)
+{
     std::vector<int> ports;
     for (const auto &[port, frame] : log)
         ports.push_back(port);
     return ports;
 }
 
-TEST_F(MainWindowTest, SearchEndsWithTheStoredPortAndFindsTheDisplayThere) {
+TEST_F(MainWindowTest, SearchEndsWithTheStoredPortAndFindsTheDisplayThere)
+{
     for (int silent : {4, 3, 1, 29, 6})
         AddDisplay(silent, sim::Behaviour::Silent);
     AddDisplay(5, sim::Behaviour::Normal, "0930");
@@ -42,7 +44,8 @@ struct StartPort {
 
 class SearchStart : public MainWindowTest, public ::testing::WithParamInterface<StartPort> {};
 
-TEST_P(SearchStart, TriesThePortBelowFirstAndTheStartPortLast) {
+TEST_P(SearchStart, TriesThePortBelowFirstAndTheStartPortLast)
+{
     for (int silent : GetParam().silent)
         AddDisplay(silent, sim::Behaviour::Silent);
     AddDisplay(GetParam().display);
@@ -54,12 +57,11 @@ TEST_P(SearchStart, TriesThePortBelowFirstAndTheStartPortLast) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, SearchStart,
-                         ::testing::Values(StartPort{1, {29, 2}, 1, {29, 2, 1}},
-                                           StartPort{0, {2, 4}, 3, {2, 4, 3}},
-                                           StartPort{30, {2, 4}, 3, {2, 4, 3}},
-                                           StartPort{200, {2}, 3, {2, 3}}));
+                         ::testing::Values(StartPort{1, {29, 2}, 1, {29, 2, 1}}, StartPort{0, {2, 4}, 3, {2, 4, 3}},
+                                           StartPort{30, {2, 4}, 3, {2, 4, 3}}, StartPort{200, {2}, 3, {2, 3}}));
 
-TEST_F(MainWindowTest, ReplyMMMMShowsAsDashes) {
+TEST_F(MainWindowTest, ReplyMMMMShowsAsDashes)
+{
     AddDisplay(2, sim::Behaviour::AlwaysMMMM);
     Start();
     EXPECT_EQ(Panel(1), "Displej: MMMM");
@@ -72,7 +74,8 @@ TEST_F(MainWindowTest, ReplyMMMMShowsAsDashes) {
 // start-up waiting for a writer.
 class WithoutSettingsFile : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
 
-TEST_P(WithoutSettingsFile, TheDefaultsGoIntoTheControls) {
+TEST_P(WithoutSettingsFile, TheDefaultsGoIntoTheControls)
+{
     if (GetParam()) {
         ASSERT_EQ(::mkfifo((work / "Parametry.par").c_str(), 0644), 0);
     }
@@ -95,7 +98,8 @@ TEST_P(WithoutSettingsFile, TheDefaultsGoIntoTheControls) {
 INSTANTIATE_TEST_SUITE_P(Files, WithoutSettingsFile, ::testing::Values(false, true),
                          [](const auto &row) { return row.param ? "Fifo" : "None"; });
 
-TEST_F(MainWindowTest, StoredCountDownWithADisplayShowsTheFoundTable) {
+TEST_F(MainWindowTest, StoredCountDownWithADisplayShowsTheFoundTable)
+{
     AddDisplay(2, sim::Behaviour::Normal, "1234");
     WriteSettings(3, 5, 5, 0);
     Start();
@@ -109,7 +113,8 @@ TEST_F(MainWindowTest, StoredCountDownWithADisplayShowsTheFoundTable) {
     EXPECT_EQ(Panel(0), "Připojen displej na portu COM2");
 }
 
-TEST_F(MainWindowTest, StoredCountDownWithoutADisplayKeepsTheSelectionTexts) {
+TEST_F(MainWindowTest, StoredCountDownWithoutADisplayKeepsTheSelectionTexts)
+{
     WriteSettings(3, 5, 5, 0);
     Start();
     EXPECT_EQ(form->Label10->Caption(), "Stopky dolů");
@@ -133,7 +138,8 @@ struct StoredFunction {
 
 class StoredFunctionValue : public MainWindowTest, public ::testing::WithParamInterface<StoredFunction> {};
 
-TEST_P(StoredFunctionValue, IsClampedByTheRadioGroup) {
+TEST_P(StoredFunctionValue, IsClampedByTheRadioGroup)
+{
     AddDisplay(2);
     WriteSettings(3, 0, GetParam().stored, 2);
     Start();
@@ -149,7 +155,8 @@ INSTANTIATE_TEST_SUITE_P(Functions, StoredFunctionValue,
                                            StoredFunction{-3, -1, -3, "Vlastní čas"},
                                            StoredFunction{2, 2, 2, "Skutečný čas"}));
 
-TEST_F(MainWindowTest, ActivationRunsOnceAlsoAfterAModalBoxCloses) {
+TEST_F(MainWindowTest, ActivationRunsOnceAlsoAfterAModalBoxCloses)
+{
     auto &display = AddDisplay(2);
     Start();
     ASSERT_EQ(display.frames().size(), 1u);

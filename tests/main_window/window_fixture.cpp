@@ -1,6 +1,5 @@
 #include "window_fixture.h"
 
-
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -11,12 +10,14 @@
 #include <stdexcept>
 
 // The window goes before the displays and the link it talks to.
-void MainWindowTest::TearDown() {
+void MainWindowTest::TearDown()
+{
     form.reset();
     DisplayTest::TearDown();
 }
 
-void MainWindowTest::WriteSettings(int port, int period, int function, int wholeDisplay) {
+void MainWindowTest::WriteSettings(int port, int period, int function, int wholeDisplay)
+{
     Drv232::TParameterRecord record{};
     record.Port = static_cast<std::uint8_t>(port);
     record.Period = static_cast<std::uint16_t>(period);
@@ -26,7 +27,8 @@ void MainWindowTest::WriteSettings(int port, int period, int function, int whole
         .write(reinterpret_cast<const char *>(&record), sizeof record);
 }
 
-void MainWindowTest::Start() {
+void MainWindowTest::Start()
+{
     form = std::make_unique<TForm1>();
     form->Show();
     // The search runs inside the activation event and may take half a minute.
@@ -34,9 +36,13 @@ void MainWindowTest::Start() {
     QApplication::processEvents();
 }
 
-std::string MainWindowTest::Panel(int index) const { return form->StatusBar1->PanelText(index); }
+std::string MainWindowTest::Panel(int index) const
+{
+    return form->StatusBar1->PanelText(index);
+}
 
-std::vector<std::pair<int, sim::Frame>> MainWindowTest::WireLog() const {
+std::vector<std::pair<int, sim::Frame>> MainWindowTest::WireLog() const
+{
     std::vector<std::pair<int, sim::Frame>> log;
     for (const auto &display : displays) {
         const int port = std::stoi(display->linkPath().substr(display->linkPath().rfind("COM") + 3));
@@ -48,17 +54,23 @@ std::vector<std::pair<int, sim::Frame>> MainWindowTest::WireLog() const {
     return log;
 }
 
-void MainWindowTest::ClearWire() {
+void MainWindowTest::ClearWire()
+{
     for (auto &display : displays)
         display->clearFrames();
 }
 
-void MainWindowTest::SetClock(int h, int m, int s) {
+void MainWindowTest::SetClock(int h, int m, int s)
+{
     platform::SetClockSource([h, m, s] { return platform::LocalTime{h, m, s, 500}; });
 }
 
-void MainWindowTest::Tick() { form->Timer2->OnTimer(form->Timer2); }
+void MainWindowTest::Tick()
+{
+    form->Timer2->OnTimer(form->Timer2);
+}
 
-std::string Hex(const std::string &bytes) {
+std::string Hex(const std::string &bytes)
+{
     return sim::FrameToHex(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
 }

@@ -37,6 +37,6 @@ protected:
 
 std::string Hex(const std::string &bytes);
 
-using testsupport::AnswerNextMessageBox;
 using gui::qt::Timer;
 using gui::qt::Widget;
+using testsupport::AnswerNextMessageBox;

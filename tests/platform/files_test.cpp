@@ -64,8 +64,8 @@ std::map<std::string, std::string> Snapshot(const std::filesystem::path &folder)
     for (const auto &entry : std::filesystem::recursive_directory_iterator(folder)) {
         struct stat st;
         ::lstat(entry.path().c_str(), &st);
-        std::string text = std::to_string(st.st_mode) + " " + std::to_string(st.st_uid) + ":" +
-                           std::to_string(st.st_gid) + " ";
+        std::string text =
+            std::to_string(st.st_mode) + " " + std::to_string(st.st_uid) + ":" + std::to_string(st.st_gid) + " ";
         if (S_ISLNK(st.st_mode))
             text += std::filesystem::read_symlink(entry.path()).string();
         else if (S_ISREG(st.st_mode))
@@ -155,12 +155,12 @@ TEST_F(FilesTest, ReadsTakeOnlyARegularFile)
     for (const char *name : {"missing", "folder", "fifo", "to-fifo", "to-device"}) {
         // A FIFO without a writer blocks a plain open for good.
         EXPECT_EQ(InChild([&] {
-            std::vector<std::uint8_t> out{7};
-            std::string line = "old";
-            return !ReadFileHead(dir.file(name), 12, out) && out == std::vector<std::uint8_t>{7} &&
-                   !ReadFileHead(dir.file(name), 0, out) && !ReadFirstLine(dir.file(name), 100, line) &&
-                   line == "old";
-        }),
+                      std::vector<std::uint8_t> out{7};
+                      std::string line = "old";
+                      return !ReadFileHead(dir.file(name), 12, out) && out == std::vector<std::uint8_t>{7} &&
+                             !ReadFileHead(dir.file(name), 0, out) && !ReadFirstLine(dir.file(name), 100, line) &&
+                             line == "old";
+                  }),
                   0)
             << name;
     }
@@ -173,8 +173,7 @@ TEST_F(FilesTest, ReplaceKeepsTheModeOfTheFileItReplaces)
     ASSERT_TRUE(ReplaceWholeFile(dir.file("new"), bytes.data(), bytes.size()));
     const mode_t mask = ::umask(022);
     ::umask(mask);
-    EXPECT_EQ(std::filesystem::status(dir.file("new")).permissions(),
-              std::filesystem::perms(0666 & ~mask));
+    EXPECT_EQ(std::filesystem::status(dir.file("new")).permissions(), std::filesystem::perms(0666 & ~mask));
 
     ASSERT_EQ(::chmod(dir.file("new").c_str(), 0640), 0);
     ASSERT_TRUE(ReplaceWholeFile(dir.file("new"), bytes.data(), bytes.size()));
@@ -212,7 +211,7 @@ TEST_F(FilesTest, ReplaceWritesThroughLinksToTheFileTheyLeadTo)
                 ASSERT_EQ(::chown(final.c_str(), 4321, 4322), 0);
             }
         }
-        struct stat before{};
+        struct stat before {};
         ::stat(final.c_str(), &before);
         for (const auto &[name, to] : c.links)
             std::filesystem::create_symlink(to, base / name);
@@ -222,7 +221,7 @@ TEST_F(FilesTest, ReplaceWritesThroughLinksToTheFileTheyLeadTo)
         for (const auto &[name, to] : c.links)
             EXPECT_EQ(std::filesystem::read_symlink(base / name), to) << c.what << ": " << name;
         EXPECT_EQ(EntriesIn(base / "shared"), 1u) << c.what << ": no temporary left";
-        struct stat after{};
+        struct stat after {};
         ASSERT_EQ(::stat(final.c_str(), &after), 0);
         if (c.finalExists) {
             EXPECT_EQ(after.st_mode & 07777, 0640u) << c.what;

@@ -29,7 +29,10 @@ TEST(LocalTimeTest, SourceReplacesTheClockUntilCleared)
     EXPECT_TRUE(changed);
 }
 
-int SecondOfDay(int hour, int minute, int second) { return (hour * 60 + minute) * 60 + second; }
+int SecondOfDay(int hour, int minute, int second)
+{
+    return (hour * 60 + minute) * 60 + second;
+}
 
 TEST(LocalTimeTest, SystemClockFollowsTheTimeZone)
 {

@@ -94,8 +94,8 @@ TEST_F(SerialLineTest, UnsupportedSettingsChangeNothing)
         {115200, 8, platform::EvenParity, 3},
     };
     for (const LineSettings &s : bad) {
-        EXPECT_FALSE(platform::SetLineSettings(device, s)) << s.BaudRate << " " << int(s.ByteSize)
-                                                            << " " << int(s.Parity) << " " << int(s.StopBits);
+        EXPECT_FALSE(platform::SetLineSettings(device, s))
+            << s.BaudRate << " " << int(s.ByteSize) << " " << int(s.Parity) << " " << int(s.StopBits);
         LineSettings got;
         ASSERT_TRUE(platform::GetLineSettings(device, got));
         ExpectLine(got, good);

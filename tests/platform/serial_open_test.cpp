@@ -97,9 +97,8 @@ TEST_F(SerialOpenTest, WhatIsNoPortFailsToOpen)
         const char *name, *what;
         int reason;
     } cases[] = {
-        {"COM8", "missing", ENOENT},       {"COM9", "dangling link", ENOENT},
-        {"COM10", "link to a folder", EISDIR}, {"COM11", "folder", EISDIR},
-        {"LPT1", "no COM name", EINVAL},
+        {"COM8", "missing", ENOENT}, {"COM9", "dangling link", ENOENT}, {"COM10", "link to a folder", EISDIR},
+        {"COM11", "folder", EISDIR}, {"LPT1", "no COM name", EINVAL},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(OpenSerialDevice(c.name), nullptr) << c.what;

@@ -31,8 +31,7 @@ protected:
     }
 
     // Reads six bytes while a thread plays the peer.
-    template <typename Peer>
-    std::size_t ReadSixWhile(Peer peer, bool *ok = nullptr)
+    template <typename Peer> std::size_t ReadSixWhile(Peer peer, bool *ok = nullptr)
     {
         std::thread thread(peer);
         std::uint8_t buffer[6];

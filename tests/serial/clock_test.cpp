@@ -7,7 +7,8 @@
 
 namespace {
 
-TEST(TwoDigits, PadsToTwoAndKeepsTheLastTwoOfFour) {
+TEST(TwoDigits, PadsToTwoAndKeepsTheLastTwoOfFour)
+{
     EXPECT_EQ(Drv232::TwoDigits(0), "00");
     EXPECT_EQ(Drv232::TwoDigits(7), "07");
     EXPECT_EQ(Drv232::TwoDigits(42), "42");
@@ -15,12 +16,13 @@ TEST(TwoDigits, PadsToTwoAndKeepsTheLastTwoOfFour) {
     EXPECT_EQ(Drv232::TwoDigits(65536 + 5), "05") << "only the low 16 bits count";
 }
 
-TEST(SampleClock, IsEmptyBeforeTheFirstSample) {
+TEST(SampleClock, IsEmptyBeforeTheFirstSample)
+{
     // A program that has sampled nothing yet: a fresh process, whatever the
     // tests before this one did in this one.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(std::exit(Drv232::ClockHours.empty() && Drv232::ClockMinutes.empty() &&
-                                  Drv232::ClockSeconds.empty() && Drv232::ClockSecond == 0
+    EXPECT_EXIT(std::exit(Drv232::ClockHours.empty() && Drv232::ClockMinutes.empty() && Drv232::ClockSeconds.empty() &&
+                                  Drv232::ClockSecond == 0
                               ? 0
                               : 1),
                 ::testing::ExitedWithCode(0), "");
@@ -37,7 +39,8 @@ protected:
     void TearDown() override { testsupport::ResetLinkState(); }
 };
 
-TEST_P(SampleClockAt, TakesAllFourFromOneReading) {
+TEST_P(SampleClockAt, TakesAllFourFromOneReading)
+{
     const Sample s = GetParam();
     int readings = 0;
     platform::SetClockSource([&] {

@@ -18,7 +18,8 @@ namespace {
 // The frames, the replies and the misbehaving displays are the contract
 // tests' (tests/contract), on every backend.
 
-TEST_F(LinkTest, LateBytesOfAFailedReplyDoNotShiftTheNextOne) {
+TEST_F(LinkTest, LateBytesOfAFailedReplyDoNotShiftTheNextOne)
+{
     auto &display = AddDisplay(6, sim::Behaviour::SlowBytes, "0915");
     ASSERT_TRUE(Drv232::OpenPort(6));
     Drv232::NewReplyBuffer();
@@ -31,7 +32,8 @@ TEST_F(LinkTest, LateBytesOfAFailedReplyDoNotShiftTheNextOne) {
     EXPECT_EQ(Drv232::ReplyText(), "0915");
 }
 
-TEST_F(LinkTest, TwoLinksDriveTwoDisplaysEachWithItsOwnFrames) {
+TEST_F(LinkTest, TwoLinksDriveTwoDisplaysEachWithItsOwnFrames)
+{
     auto &five = AddDisplay(5);
     auto &six = AddDisplay(6);
     Drv232::Link a, b;
@@ -52,7 +54,8 @@ TEST_F(LinkTest, TwoLinksDriveTwoDisplaysEachWithItsOwnFrames) {
               (std::vector<std::string>{"43 30 32 30 32 0D 0A", "44 32 00 00 00 0D 0A"}));
 }
 
-TEST_F(LinkTest, ExchangesWithoutAnOpenPortFail) {
+TEST_F(LinkTest, ExchangesWithoutAnOpenPortFail)
+{
     Drv232::NewReplyBuffer();
     Drv232::DisplayText = "1234";
     EXPECT_FALSE(Drv232::ExchangeValue());
@@ -60,7 +63,8 @@ TEST_F(LinkTest, ExchangesWithoutAnOpenPortFail) {
     EXPECT_EQ(Drv232::ReplyText(), std::string(4, '\0'));
 }
 
-TEST_F(LinkTest, ACommandThatCannotLeaveWholeIsAFailedExchange) {
+TEST_F(LinkTest, ACommandThatCannotLeaveWholeIsAFailedExchange)
+{
     // A pty whose far end never reads: once its buffer is full, writes time out.
     testsupport::RawPty pty;
     ASSERT_TRUE(testsupport::OpenRawPty(pty));
@@ -91,7 +95,8 @@ TEST_F(LinkTest, ACommandThatCannotLeaveWholeIsAFailedExchange) {
     close(master);
 }
 
-TEST_F(LinkTest, DigitFrameGoesOutLeftmostCellFirstWithPointsAndAddress) {
+TEST_F(LinkTest, DigitFrameGoesOutLeftmostCellFirstWithPointsAndAddress)
+{
     const struct {
         std::array<std::uint8_t, 5> cells, points;
         std::uint8_t address;
@@ -117,7 +122,8 @@ TEST_F(LinkTest, DigitFrameGoesOutLeftmostCellFirstWithPointsAndAddress) {
     }
 }
 
-TEST_F(LinkTest, DigitFrameWithoutAPortReportsFailure) {
+TEST_F(LinkTest, DigitFrameWithoutAPortReportsFailure)
+{
     EXPECT_TRUE(Drv232::SendDigitFrame(0));
 }
 

@@ -12,7 +12,8 @@ using testsupport::WriteAll;
 
 using testsupport::Raw;
 
-TEST_F(LinkTest, SettingsRecordIsTheTwelveBytesLittleEndian) {
+TEST_F(LinkTest, SettingsRecordIsTheTwelveBytesLittleEndian)
+{
     Drv232::ParameterRecord.Port = 3;
     Drv232::ParameterRecord.Period = 10;
     Drv232::ParameterRecord.Function = 2;
@@ -25,7 +26,8 @@ TEST_F(LinkTest, SettingsRecordIsTheTwelveBytesLittleEndian) {
     EXPECT_EQ(ReadAll(work / "Parametry.par"), Raw({3, 0, 10, 0, 0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0}));
 }
 
-TEST_F(LinkTest, ShortSettingsFileReplacesOnlyItsLeadingBytes) {
+TEST_F(LinkTest, ShortSettingsFileReplacesOnlyItsLeadingBytes)
+{
     Drv232::ParameterRecord.WholeDisplay = 1;
     WriteAll(work / "Parametry.par", Raw({7, 0, 0x1E, 0, 4}));
     EXPECT_TRUE(Drv232::LoadParameters());
@@ -35,7 +37,8 @@ TEST_F(LinkTest, ShortSettingsFileReplacesOnlyItsLeadingBytes) {
     EXPECT_EQ(Drv232::ParameterRecord.WholeDisplay, 1) << "bytes past the file keep their values";
 }
 
-TEST_F(LinkTest, LongSettingsFileCountsTwelveBytesAndReservedBytesRoundTrip) {
+TEST_F(LinkTest, LongSettingsFileCountsTwelveBytesAndReservedBytesRoundTrip)
+{
     const std::string stored = Raw({5, 0xAA, 0x10, 0x0E, 6, 0, 0, 0, 2, 0xBB, 0xCC, 0xDD});
     WriteAll(work / "Parametry.par", stored + "EIGHT MORE");
     ASSERT_TRUE(Drv232::LoadParameters());
@@ -45,7 +48,8 @@ TEST_F(LinkTest, LongSettingsFileCountsTwelveBytesAndReservedBytesRoundTrip) {
     EXPECT_EQ(ReadAll(work / "Parametry.par"), stored);
 }
 
-TEST_F(LinkTest, UnreadableSettingsLeaveTheRecordAlone) {
+TEST_F(LinkTest, UnreadableSettingsLeaveTheRecordAlone)
+{
     Drv232::ParameterRecord.Port = 9;
     EXPECT_FALSE(Drv232::LoadParameters()) << "missing";
     std::filesystem::create_directory(work / "Parametry.par");
@@ -58,7 +62,8 @@ TEST_F(LinkTest, UnreadableSettingsLeaveTheRecordAlone) {
     EXPECT_EQ(Drv232::ParameterRecord.Port, 9);
 }
 
-TEST_F(LinkTest, FailedSaveInAReadOnlyFolderKeepsTheOldFile) {
+TEST_F(LinkTest, FailedSaveInAReadOnlyFolderKeepsTheOldFile)
+{
     const std::string old = Raw({4, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0});
     testsupport::ReadOnlyFolder folder(work / "ro", {{"Parametry.par", old}, {"QMXV6614.txt", "0930\r\n"}});
     if (!folder.ok())
@@ -72,7 +77,8 @@ TEST_F(LinkTest, FailedSaveInAReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(ReadAll(work / "ro" / "QMXV6614.txt"), "0930\r\n");
 }
 
-TEST_F(LinkTest, SaveThatRunsOutOfSpaceReportsFailureAndKeepsTheOldFile) {
+TEST_F(LinkTest, SaveThatRunsOutOfSpaceReportsFailureAndKeepsTheOldFile)
+{
     const std::string old = Raw({4, 0, 1, 0, 0, 0, 0, 0, 1, 0, 0, 0});
     WriteAll(work / "Parametry.par", old);
     WriteAll(work / "QMXV6614.txt", "0930\r\n");
@@ -97,7 +103,8 @@ TEST_F(LinkTest, SaveThatRunsOutOfSpaceReportsFailureAndKeepsTheOldFile) {
         << "no temporary file left behind";
 }
 
-TEST_F(LinkTest, ValueFileIsTheTextAndCrLf) {
+TEST_F(LinkTest, ValueFileIsTheTextAndCrLf)
+{
     Drv232::DisplayText = "0930";
     ASSERT_TRUE(Drv232::SaveValueFile());
     EXPECT_EQ(ReadAll(work / "QMXV6614.txt"), Raw({0x30, 0x39, 0x33, 0x30, 0x0D, 0x0A}));
@@ -115,7 +122,8 @@ struct ValueFileCase {
 
 class ValueFileFirstLine : public LinkTest, public ::testing::WithParamInterface<ValueFileCase> {};
 
-TEST_P(ValueFileFirstLine, BecomesTheDisplayText) {
+TEST_P(ValueFileFirstLine, BecomesTheDisplayText)
+{
     WriteAll(work / "QMXV6614.txt", GetParam().content);
     Drv232::DisplayText = "old";
     EXPECT_TRUE(Drv232::LoadValueFile());
@@ -127,13 +135,15 @@ INSTANTIATE_TEST_SUITE_P(Files, ValueFileFirstLine,
                                            ValueFileCase{"", ""}, ValueFileCase{"123", "123"},
                                            ValueFileCase{"\r\n1234\r\n", ""}));
 
-TEST_F(LinkTest, MissingValueFileLeavesTheText) {
+TEST_F(LinkTest, MissingValueFileLeavesTheText)
+{
     Drv232::DisplayText = "keep";
     EXPECT_FALSE(Drv232::LoadValueFile());
     EXPECT_EQ(Drv232::DisplayText, "keep");
 }
 
-TEST_F(LinkTest, HugeValueFileIsReadOnlyUpToItsBound) {
+TEST_F(LinkTest, HugeValueFileIsReadOnlyUpToItsBound)
+{
     WriteAll(work / "QMXV6614.txt", std::string(3 << 20, '7') + "\r\n");
     ASSERT_TRUE(Drv232::LoadValueFile());
     EXPECT_EQ(Drv232::DisplayText.size(), 64u * 1024u);

@@ -205,7 +205,8 @@ protected:
             served.push_back(StartDisplay(lines.path(), line, sim::Behaviour::Normal, "0930"));
         ASSERT_TRUE(served[0] && served[1]);
         server = std::make_unique<DeviceServer>(
-            lines.path(), std::vector<DeviceServer::Line>{{served[0]->slavePath(), true}, {served[1]->slavePath(), false}});
+            lines.path(),
+            std::vector<DeviceServer::Line>{{served[0]->slavePath(), true}, {served[1]->slavePath(), false}});
         ASSERT_TRUE(server->start()) << server->problem();
     }
     void TearDown() override
@@ -216,7 +217,10 @@ protected:
         LinkTest::TearDown();
     }
     // COMn as a file in the ports folder whose first line is text.
-    void Map(unsigned n, const std::string &text) { std::ofstream(ports.file(platform::PortName::Com(n).Label())) << text << "\n"; }
+    void Map(unsigned n, const std::string &text)
+    {
+        std::ofstream(ports.file(platform::PortName::Com(n).Label())) << text << "\n";
+    }
 
     TempDir lines; // where the served displays' ptys are linked
     std::vector<std::unique_ptr<sim::DisplaySim>> served;
@@ -234,9 +238,12 @@ TEST_F(NetworkTest, ExchangesAndDigitFramesCrossTheServerAsOnTheLine)
         std::vector<std::string> wire[2];
         for (int port : {3, 9}) {
             ASSERT_TRUE(Drv232::OpenPort(std::uint8_t(port))) << platform::LastFailure().text;
-            Drv232::DisplayText = "1\xFF" "23";
+            Drv232::DisplayText = "1\xFF"
+                                  "23";
             EXPECT_TRUE(Drv232::ExchangeValue()) << "COM" << port;
-            EXPECT_EQ(Drv232::ReplyText(), "1\xFF" "23") << "COM" << port;
+            EXPECT_EQ(Drv232::ReplyText(), "1\xFF"
+                                           "23")
+                << "COM" << port;
             Drv232::DigitCells = {1, 2, 3, 4, 0};
             Drv232::PointFlags = {0, 1, 0, 0, 0};
             EXPECT_FALSE(Drv232::SendDigitFrame(1)) << "COM" << port;

@@ -7,7 +7,8 @@
 
 namespace {
 
-TEST(PortName, IsAComNumberOrAPortUrlWithItsLabelAndTheNameTheSystemOpens) {
+TEST(PortName, IsAComNumberOrAPortUrlWithItsLabelAndTheNameTheSystemOpens)
+{
     const struct {
         const char *typed;
         const char *label;
@@ -36,13 +37,15 @@ TEST(PortName, IsAComNumberOrAPortUrlWithItsLabelAndTheNameTheSystemOpens) {
         EXPECT_EQ(platform::PortName::Stored(stored).Label(), label) << stored;
 }
 
-TEST_F(LinkTest, PlainFileOpensButItsSettingsFailAndItIsKept) {
+TEST_F(LinkTest, PlainFileOpensButItsSettingsFailAndItIsKept)
+{
     std::ofstream(ports / "COM8") << "not a port";
     EXPECT_FALSE(Drv232::OpenPort(8));
     EXPECT_NE(Drv232::PortHandle, nullptr) << "the port stays in the handle whatever the result";
 }
 
-TEST_F(LinkTest, OpeningAnotherPortReleasesTheOneItReplaces) {
+TEST_F(LinkTest, OpeningAnotherPortReleasesTheOneItReplaces)
+{
     AddDisplay(5);
     AddDisplay(6);
     ASSERT_TRUE(Drv232::OpenPort(5));

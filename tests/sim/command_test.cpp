@@ -138,12 +138,9 @@ TEST(SimCommand, ControlWordsChangeTheRunningDisplay)
         bool linked;
         Bytes reply; // to D1234
     } steps[] = {
-        {"silent", true, {}},
-        {"mmmm", true, ToBytes("MMMM\r\n")},
-        {"gone", false, {}},
-        {"back", true, ToBytes("MMMM\r\n")},
-        {"gone", false, {}},
-        {"normal", true, ToBytes("1234\r\n")},
+        {"silent", true, {}}, {"mmmm", true, ToBytes("MMMM\r\n")},
+        {"gone", false, {}},  {"back", true, ToBytes("MMMM\r\n")},
+        {"gone", false, {}},  {"normal", true, ToBytes("1234\r\n")},
     };
     auto port = std::make_unique<ProgramPort>(link);
     for (const auto &step : steps) {

@@ -46,8 +46,8 @@ TEST(BigFont, PointsOfDigitCellsKeepTheWidth)
 
 TEST(CommandLine, ReadsPortsOptionsAndTheFolderFromTheEnvironment)
 {
-    auto parsed = sim::ParseCommandLine({"--pacing", "--behaviour=slow", "--value", "09-M", "COM4", "COM12"},
-                                        "/tmp/env");
+    auto parsed =
+        sim::ParseCommandLine({"--pacing", "--behaviour=slow", "--value", "09-M", "COM4", "COM12"}, "/tmp/env");
     ASSERT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.command.ports, (std::vector<int>{4, 12}));
     EXPECT_EQ(parsed.command.behaviour, sim::Behaviour::SlowBytes);

@@ -46,7 +46,8 @@ TEST(FrameParser, BadFramesBecomeGarbageUpToTheNextLf)
 {
     FrameParser parser;
     // A wrong terminator, a digit frame without its 0x02, an unknown start.
-    const auto frames = Feed(parser, ToBytes("D1234\n\rxx\n\x01\x30\x03" "12345\r\nQ\r\nD0000\r"));
+    const auto frames = Feed(parser, ToBytes("D1234\n\rxx\n\x01\x30\x03"
+                                             "12345\r\nQ\r\nD0000\r"));
     ASSERT_EQ(frames.size(), 4u);
     EXPECT_EQ(frames[0].bytes, ToBytes("D1234\n"));
     EXPECT_EQ(frames[1].bytes, ToBytes("\rxx\n"));

@@ -38,8 +38,7 @@ public:
     void send(const Bytes &bytes);
     // Collects bytes until the line has been quiet for `quiet` after the
     // last one (or from the start), or `limit` has passed.
-    std::vector<TimedByte> receive(std::chrono::milliseconds quiet = 100ms,
-                                   std::chrono::milliseconds limit = 3000ms);
+    std::vector<TimedByte> receive(std::chrono::milliseconds quiet = 100ms, std::chrono::milliseconds limit = 3000ms);
     Bytes exchange(const Bytes &bytes);
 
 private:

@@ -87,7 +87,10 @@ DeviceServer::DeviceServer(const std::filesystem::path &folder, std::vector<Line
     ::waitpid(writer, nullptr, 0);
 }
 
-DeviceServer::~DeviceServer() { stop(); }
+DeviceServer::~DeviceServer()
+{
+    stop();
+}
 
 std::string DeviceServer::url(std::size_t i) const
 {
@@ -125,9 +128,9 @@ bool DeviceServer::start()
             if (ended || std::chrono::steady_clock::now() > until) {
                 std::ifstream in(log);
                 const std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-                problem_ = commandLine + (ended ? " ended with status " + std::to_string(WEXITSTATUS(status))
-                                                : " did not listen on 127.0.0.1:" + std::to_string(port) +
-                                                      " within 10 s") +
+                problem_ = commandLine +
+                           (ended ? " ended with status " + std::to_string(WEXITSTATUS(status))
+                                  : " did not listen on 127.0.0.1:" + std::to_string(port) + " within 10 s") +
                            "; its output: " + (output.empty() ? "(none)" : output);
                 if (ended)
                     pid_ = -1;

@@ -8,8 +8,9 @@
 
 namespace testsupport {
 
-std::unique_ptr<sim::DisplaySim> StartDisplay(const std::filesystem::path &portDir, int port,
-                                              sim::Behaviour behaviour, const std::string &value) {
+std::unique_ptr<sim::DisplaySim> StartDisplay(const std::filesystem::path &portDir, int port, sim::Behaviour behaviour,
+                                              const std::string &value)
+{
     sim::Options options;
     options.portDir = portDir.string();
     options.portNumber = port;
@@ -23,19 +24,22 @@ std::unique_ptr<sim::DisplaySim> StartDisplay(const std::filesystem::path &portD
     return display;
 }
 
-void DisplayTest::TearDown() {
+void DisplayTest::TearDown()
+{
     displays.clear();
     ResetLinkState();
 }
 
-sim::DisplaySim &DisplayTest::AddDisplay(int port, sim::Behaviour behaviour, const std::string &value) {
+sim::DisplaySim &DisplayTest::AddDisplay(int port, sim::Behaviour behaviour, const std::string &value)
+{
     displays.push_back(StartDisplay(ports.path(), port, behaviour, value.empty() ? defaultValue_ : value));
     if (!displays.back())
         throw std::runtime_error("no emulated display");
     return *displays.back();
 }
 
-std::vector<std::string> TakeFrames(sim::DisplaySim &display, std::size_t expected) {
+std::vector<std::string> TakeFrames(sim::DisplaySim &display, std::size_t expected)
+{
     display.waitForFrames(expected, std::chrono::milliseconds(expected ? 1000 : 100));
     std::vector<std::string> out;
     for (const auto &frame : display.frames())

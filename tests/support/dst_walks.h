@@ -16,9 +16,9 @@ namespace testsupport {
 
 struct DstWalk {
     const char *what;
-    bool hoursMinutes;       // hh:mm, else mm:ss
-    std::int64_t firstUtc;   // the first moment; each wait adds a second
-    int seconds;             // moments in all
+    bool hoursMinutes;     // hh:mm, else mm:ss
+    std::int64_t firstUtc; // the first moment; each wait adds a second
+    int seconds;           // moments in all
     std::vector<std::string> sent;
 };
 

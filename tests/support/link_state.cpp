@@ -5,7 +5,8 @@
 
 namespace testsupport {
 
-void ResetLinkState() {
+void ResetLinkState()
+{
     Drv232::DefaultLink() = Drv232::Link();
     platform::SetClockSource({});
 }

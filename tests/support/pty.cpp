@@ -11,7 +11,8 @@ namespace {
 
 // From the terminal's own settings: a zeroed record would also set the
 // speed to 0, which hangs the line up.
-bool MakeRaw(int fd) {
+bool MakeRaw(int fd)
+{
     termios t{};
     if (tcgetattr(fd, &t) != 0)
         return false;
@@ -21,7 +22,8 @@ bool MakeRaw(int fd) {
 
 } // namespace
 
-bool OpenRawPty(RawPty &pty) {
+bool OpenRawPty(RawPty &pty)
+{
     if (openpty(&pty.master, &pty.slave, nullptr, nullptr, nullptr) != 0)
         return false;
     char name[128];

@@ -4,7 +4,8 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     testsupport::PrepareQtTests();
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);

@@ -13,7 +13,8 @@ namespace {
 
 QtMessageHandler defaultHandler = nullptr;
 
-void QuietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message) {
+void QuietHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
     if (message.startsWith(QLatin1String("This plugin does not support")))
         return;
     defaultHandler(type, context, message);
@@ -21,13 +22,15 @@ void QuietHandler(QtMsgType type, const QMessageLogContext &context, const QStri
 
 } // namespace
 
-void PrepareQtTests() {
+void PrepareQtTests()
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     defaultHandler = qInstallMessageHandler(QuietHandler);
 }
 
-void OnModal(std::function<bool(QWidget *)> accept, std::function<void(QWidget *)> act) {
+void OnModal(std::function<bool(QWidget *)> accept, std::function<void(QWidget *)> act)
+{
     // The application owns the poll, so one that never finds its window goes
     // with the application instead of leaking.
     auto *poll = new QTimer(QCoreApplication::instance());
@@ -42,7 +45,8 @@ void OnModal(std::function<bool(QWidget *)> accept, std::function<void(QWidget *
     poll->start(20);
 }
 
-void AnswerNextMessageBox(std::string *text) {
+void AnswerNextMessageBox(std::string *text)
+{
     OnModal([](QWidget *w) { return qobject_cast<QMessageBox *>(w) != nullptr; },
             [text](QWidget *w) {
                 auto *box = static_cast<QMessageBox *>(w);

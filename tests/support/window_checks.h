@@ -35,7 +35,20 @@ namespace windowcheck {
 
 using gui::qt::Widget;
 
-enum class Kind { Label, Edit, Button, BitBtn, SpeedButton, CheckBox, RadioGroup, SpinEdit, StatusBar, Panel, Bevel, Timer };
+enum class Kind {
+    Label,
+    Edit,
+    Button,
+    BitBtn,
+    SpeedButton,
+    CheckBox,
+    RadioGroup,
+    SpinEdit,
+    StatusBar,
+    Panel,
+    Bevel,
+    Timer
+};
 enum class Ink { WindowText, Blue, Red };
 
 struct Font {
@@ -48,20 +61,23 @@ struct Font {
 struct Expected {
     const char *name;
     Kind kind;
-    const char *text;  // caption or content; nullptr for controls without one
-    int tab;           // -1: no place in the tab order
+    const char *text; // caption or content; nullptr for controls without one
+    int tab;          // -1: no place in the tab order
     bool shown, enabled;
-    QRect rect;        // in the holder's coordinates; empty for timers
+    QRect rect; // in the holder's coordinates; empty for timers
     Font font = {};
     const char *parent = nullptr; // the holding panel, nullptr: the window
 };
 
-inline QString U(const char *utf8) { return QString::fromUtf8(utf8); }
+inline QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 inline const char *KindName(Kind kind)
 {
-    static const char *const names[] = {"Label", "Edit", "Button", "BitBtn", "SpeedButton", "CheckBox",
-                                        "RadioGroup", "SpinEdit", "StatusBar", "Panel", "Bevel", "Timer"};
+    static const char *const names[] = {"Label",      "Edit",     "Button",    "BitBtn", "SpeedButton", "CheckBox",
+                                        "RadioGroup", "SpinEdit", "StatusBar", "Panel",  "Bevel",       "Timer"};
     return names[static_cast<int>(kind)];
 }
 
@@ -73,40 +89,60 @@ inline bool HasKind(const gui::TForm &form, const std::string &name, Kind kind)
         return control && qobject_cast<decltype(qtClass)>(Widget(control)) != nullptr;
     };
     switch (kind) {
-    case Kind::Label: return widgetIs(form.Find<gui::TLabel>(name), (QLabel *)nullptr);
-    case Kind::Edit: return widgetIs(form.Find<gui::TEdit>(name), (QLineEdit *)nullptr);
+    case Kind::Label:
+        return widgetIs(form.Find<gui::TLabel>(name), (QLabel *)nullptr);
+    case Kind::Edit:
+        return widgetIs(form.Find<gui::TEdit>(name), (QLineEdit *)nullptr);
     case Kind::Button:
         return !form.Find<gui::TBitBtn>(name) && widgetIs(form.Find<gui::TButton>(name), (QPushButton *)nullptr);
-    case Kind::BitBtn: return widgetIs(form.Find<gui::TBitBtn>(name), (QPushButton *)nullptr);
-    case Kind::SpeedButton: return widgetIs(form.Find<gui::TSpeedButton>(name), (QToolButton *)nullptr);
-    case Kind::CheckBox: return widgetIs(form.Find<gui::TCheckBox>(name), (QCheckBox *)nullptr);
-    case Kind::RadioGroup: return widgetIs(form.Find<gui::TRadioGroup>(name), (QGroupBox *)nullptr);
-    case Kind::SpinEdit: return widgetIs(form.Find<gui::TSpinEdit>(name), (QLineEdit *)nullptr);
-    case Kind::StatusBar: return form.Find<gui::TStatusBar>(name) != nullptr;
-    case Kind::Panel: return form.Find<gui::TPanel>(name) != nullptr;
-    case Kind::Bevel: return form.Find<gui::TBevel>(name) != nullptr;
-    case Kind::Timer: return form.Find<gui::TTimer>(name) != nullptr;
+    case Kind::BitBtn:
+        return widgetIs(form.Find<gui::TBitBtn>(name), (QPushButton *)nullptr);
+    case Kind::SpeedButton:
+        return widgetIs(form.Find<gui::TSpeedButton>(name), (QToolButton *)nullptr);
+    case Kind::CheckBox:
+        return widgetIs(form.Find<gui::TCheckBox>(name), (QCheckBox *)nullptr);
+    case Kind::RadioGroup:
+        return widgetIs(form.Find<gui::TRadioGroup>(name), (QGroupBox *)nullptr);
+    case Kind::SpinEdit:
+        return widgetIs(form.Find<gui::TSpinEdit>(name), (QLineEdit *)nullptr);
+    case Kind::StatusBar:
+        return form.Find<gui::TStatusBar>(name) != nullptr;
+    case Kind::Panel:
+        return form.Find<gui::TPanel>(name) != nullptr;
+    case Kind::Bevel:
+        return form.Find<gui::TBevel>(name) != nullptr;
+    case Kind::Timer:
+        return form.Find<gui::TTimer>(name) != nullptr;
     }
     return false;
 }
 
 inline std::optional<std::string> TextOf(const gui::TForm &form, const std::string &name)
 {
-    if (auto *c = form.Find<gui::TLabel>(name)) return c->Caption();
-    if (auto *c = form.Find<gui::TEdit>(name)) return c->Text();
-    if (auto *c = form.Find<gui::TButton>(name)) return c->Caption();
-    if (auto *c = form.Find<gui::TCheckBox>(name)) return c->Caption();
-    if (auto *c = form.Find<gui::TRadioGroup>(name)) return c->Caption();
-    if (auto *c = form.Find<gui::TSpinEdit>(name)) return c->Text();
+    if (auto *c = form.Find<gui::TLabel>(name))
+        return c->Caption();
+    if (auto *c = form.Find<gui::TEdit>(name))
+        return c->Text();
+    if (auto *c = form.Find<gui::TButton>(name))
+        return c->Caption();
+    if (auto *c = form.Find<gui::TCheckBox>(name))
+        return c->Caption();
+    if (auto *c = form.Find<gui::TRadioGroup>(name))
+        return c->Caption();
+    if (auto *c = form.Find<gui::TSpinEdit>(name))
+        return c->Text();
     return std::nullopt;
 }
 
 inline QColor InkColour(Ink ink, const QWidget *w)
 {
     switch (ink) {
-    case Ink::Blue: return QColor(0, 0, 255);
-    case Ink::Red: return QColor(255, 0, 0);
-    case Ink::WindowText: break;
+    case Ink::Blue:
+        return QColor(0, 0, 255);
+    case Ink::Red:
+        return QColor(255, 0, 0);
+    case Ink::WindowText:
+        break;
     }
     return QApplication::palette().color(QPalette::Active, w->foregroundRole());
 }
@@ -194,7 +230,10 @@ inline QMap<QString, QImage> GlyphBitmaps()
 
 // The pixels of a glyph bitmap in the olive of its bottom-left corner are the
 // background and must show the button face through.
-inline QRgb GlyphKey(const QImage &bitmap) { return bitmap.pixel(0, bitmap.height() - 1); }
+inline QRgb GlyphKey(const QImage &bitmap)
+{
+    return bitmap.pixel(0, bitmap.height() - 1);
+}
 
 // shown is the 16 x 16 face of bitmap that starts at column x.
 inline bool IsFaceOf(const QImage &shown, const QImage &bitmap, int x)
@@ -207,7 +246,8 @@ inline bool IsFaceOf(const QImage &shown, const QImage &bitmap, int x)
         for (int px = 0; px < 16; ++px) {
             const QRgb want = bitmap.pixel(x + px, py);
             const QRgb got = argb.pixel(px, py);
-            if (want == key ? qAlpha(got) != 0 : (qAlpha(got) != 255 || qRgb(qRed(got), qGreen(got), qBlue(got)) != want))
+            if (want == key ? qAlpha(got) != 0
+                            : (qAlpha(got) != 255 || qRgb(qRed(got), qGreen(got), qBlue(got)) != want))
                 return false;
         }
     return true;
@@ -253,16 +293,19 @@ inline void ExpectTextFits(QWidget *w)
     if (auto *button = qobject_cast<QPushButton *>(w)) {
         const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w);
         const int icon = button->icon().isNull() ? 0 : button->iconSize().width() + 4;
-        EXPECT_LE(fm.horizontalAdvance(button->text().remove('&')) + icon + 2 * frame, w->width()) << button->text().toStdString();
+        EXPECT_LE(fm.horizontalAdvance(button->text().remove('&')) + icon + 2 * frame, w->width())
+            << button->text().toStdString();
         EXPECT_LE(fm.height(), w->height() - 2 * frame);
     } else if (auto *box = qobject_cast<QCheckBox *>(w)) {
-        const int need = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w)
-            + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w) + fm.horizontalAdvance(box->text());
+        const int need = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w) +
+                         style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w) +
+                         fm.horizontalAdvance(box->text());
         EXPECT_LE(need, w->width()) << box->text().toStdString();
         EXPECT_LE(fm.height(), w->height());
     } else if (auto *radio = qobject_cast<QRadioButton *>(w)) {
-        const int need = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w)
-            + style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w) + fm.horizontalAdvance(radio->text());
+        const int need = style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, w) +
+                         style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, w) +
+                         fm.horizontalAdvance(radio->text());
         EXPECT_LE(need, w->width()) << radio->text().toStdString();
         EXPECT_LE(w->geometry().right(), w->parentWidget()->width()) << radio->text().toStdString();
     } else if (auto *group = qobject_cast<QGroupBox *>(w)) {
@@ -349,24 +392,31 @@ inline Measure MeasureWindow(QWidget *window, QWidget *coloured, Ink ink)
 // writes its measure to the file named by QMX_SCALE_PROBE.
 constexpr const char *kProbeVariable = "QMX_SCALE_PROBE";
 
-inline bool InScaleProbe() { return qEnvironmentVariableIsSet(kProbeVariable); }
+inline bool InScaleProbe()
+{
+    return qEnvironmentVariableIsSet(kProbeVariable);
+}
 
 inline void WriteProbe(const Measure &m)
 {
     QFile out(qEnvironmentVariable(kProbeVariable));
     ASSERT_TRUE(out.open(QIODevice::WriteOnly));
     out.write(QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
-                  .arg(m.ratio).arg(m.grabbed.width()).arg(m.grabbed.height())
-                  .arg(m.logical.width()).arg(m.logical.height())
-                  .arg(m.ink.width()).arg(m.ink.height())
+                  .arg(m.ratio)
+                  .arg(m.grabbed.width())
+                  .arg(m.grabbed.height())
+                  .arg(m.logical.width())
+                  .arg(m.logical.height())
+                  .arg(m.ink.width())
+                  .arg(m.ink.height())
                   .toUtf8());
 }
 
 inline std::optional<Measure> RunScaled(const QString &scale)
 {
     const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const QString out = QDir(QDir::tempPath()).filePath(
-        QStringLiteral("qmx-scale-probe-%1.txt").arg(QCoreApplication::applicationPid()));
+    const QString out = QDir(QDir::tempPath())
+                            .filePath(QStringLiteral("qmx-scale-probe-%1.txt").arg(QCoreApplication::applicationPid()));
     QProcess child;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_SCALE_FACTOR", scale);
@@ -386,8 +436,8 @@ inline std::optional<Measure> RunScaled(const QString &scale)
     in.remove();
     if (v.size() != 7)
         return std::nullopt;
-    return Measure{v[0].toDouble(), {v[1].toInt(), v[2].toInt()}, {v[3].toInt(), v[4].toInt()},
-                   {v[5].toInt(), v[6].toInt()}};
+    return Measure{
+        v[0].toDouble(), {v[1].toInt(), v[2].toInt()}, {v[3].toInt(), v[4].toInt()}, {v[5].toInt(), v[6].toInt()}};
 }
 
 // At 1.5 the window keeps its logical layout and grows on the screen, its

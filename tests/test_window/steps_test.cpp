@@ -27,32 +27,37 @@ protected:
     std::unique_ptr<sim::DisplaySim> display;
     std::unique_ptr<TForm2> form;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         display = testsupport::StartDisplay(ports.path(), 2, sim::Behaviour::Normal, "0000");
         ASSERT_TRUE(display);
         ASSERT_TRUE(Drv232::OpenPort(2));
         Open();
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         form.reset();
         testsupport::ResetLinkState();
         QLocale::setDefault(QLocale::system());
     }
     // A fresh window, shown and activated as the main window's button does.
-    void Open() {
+    void Open()
+    {
         form = std::make_unique<TForm2>(nullptr);
         form->Show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(Widget(*form)));
         display->clearFrames();
     }
     // Types text into edit and moves the focus on, as the technician does.
-    void TypeAndLeave(gui::TEdit *edit, const std::string &text) {
+    void TypeAndLeave(gui::TEdit *edit, const std::string &text)
+    {
         Widget(edit)->setFocus(Qt::TabFocusReason);
         edit->SetText(text);
         Widget(form->Button5)->setFocus(Qt::TabFocusReason);
     }
     std::vector<std::string> Sent(std::size_t expected) { return testsupport::TakeFrames(*display, expected); }
-    std::string Digits() const {
+    std::string Digits() const
+    {
         std::string shown;
         for (auto *label : {form->Label9, form->Label10, form->Label11, form->Label12, form->Label13})
             shown += label->Caption();
@@ -61,7 +66,8 @@ protected:
     void Tick() { form->Timer1->OnTimer(form->Timer1); }
 };
 
-TEST_F(TestWindowSteps, ActivationSetsTheTestStateAfresh) {
+TEST_F(TestWindowSteps, ActivationSetsTheTestStateAfresh)
+{
     form->TestPeriod = 7;
     form->TestMode = 2;
     form->TestCharacter = 99;
@@ -76,7 +82,8 @@ TEST_F(TestWindowSteps, ActivationSetsTheTestStateAfresh) {
     EXPECT_FALSE(form->Timer1->Enabled());
 }
 
-TEST_F(TestWindowSteps, CharacterTestSendsOneCodeInAllFivePlacesAndStepsOn) {
+TEST_F(TestWindowSteps, CharacterTestSendsOneCodeInAllFivePlacesAndStepsOn)
+{
     const struct {
         const char *typed; // nullptr: Edit2 as the last step left it
         const char *wire, *info, *next;
@@ -108,7 +115,8 @@ TEST_F(TestWindowSteps, CharacterTestSendsOneCodeInAllFivePlacesAndStepsOn) {
     }
 }
 
-TEST_F(TestWindowSteps, CounterCountsFiveDecimalDigitsShownAndSent) {
+TEST_F(TestWindowSteps, CounterCountsFiveDecimalDigitsShownAndSent)
+{
     form->Button2->Click();
     EXPECT_EQ(form->Label3->Caption(), "Probíhá test čítače. Pro ukončení stiskni tlačítko Zpět.");
     EXPECT_TRUE(form->Panel1->Visible());
@@ -147,7 +155,8 @@ TEST_F(TestWindowSteps, CounterCountsFiveDecimalDigitsShownAndSent) {
 }
 
 // Nothing offers this test to the technician; it still works when shown.
-TEST_F(TestWindowSteps, DecimalPointTestMovesALitPointRightwardsFromWhereItIs) {
+TEST_F(TestWindowSteps, DecimalPointTestMovesALitPointRightwardsFromWhereItIs)
+{
     form->Button3->SetVisible(true);
     form->Button3->Click();
     EXPECT_EQ(form->Label3->Caption(), "Probíhá test desetinných teček. Pro ukončení stiskni tlačítko Zpět.");
@@ -160,34 +169,28 @@ TEST_F(TestWindowSteps, DecimalPointTestMovesALitPointRightwardsFromWhereItIs) {
     Drv232::PointFlags[4] = 1;
     for (int i = 0; i < 5; ++i)
         Tick();
-    EXPECT_EQ(Sent(5), (std::vector<std::string>{
-                           "01 30 02 00 80 00 00 00 0D 0A", "01 30 02 00 00 80 00 00 0D 0A",
-                           "01 30 02 00 00 00 80 00 0D 0A", "01 30 02 00 00 00 00 80 0D 0A",
-                           "01 30 02 00 00 00 00 00 0D 0A"}));
+    EXPECT_EQ(Sent(5), (std::vector<std::string>{"01 30 02 00 80 00 00 00 0D 0A", "01 30 02 00 00 80 00 00 0D 0A",
+                                                 "01 30 02 00 00 00 80 00 0D 0A", "01 30 02 00 00 00 00 80 0D 0A",
+                                                 "01 30 02 00 00 00 00 00 0D 0A"}));
 }
 
 // The period is read with the decimal separator of the user's regional
 // settings; a period that gives no positive interval a timer can keep never
 // ticks rather than wrapping or firing at once.
-TEST_F(TestWindowSteps, PeriodFollowsTheRegionalSeparatorAndOnlySoundIntervalsTick) {
+TEST_F(TestWindowSteps, PeriodFollowsTheRegionalSeparatorAndOnlySoundIntervalsTick)
+{
     const struct {
         QLocale::Language language;
         const char *shown, *typed;
         bool box;
         int interval;
     } cases[] = {
-        {QLocale::English, "0.5", "0,5", true, 500},
-        {QLocale::Czech, "0,5", "0.5", true, 500},
-        {QLocale::English, "0.5", " 0.25 ", false, 250},
-        {QLocale::Czech, "0,5", "2,5e-1", false, 250},
-        {QLocale::English, "0.5", "1,000", true, 500},
-        {QLocale::English, "0.5", "0", false, 0},
-        {QLocale::English, "0.5", "-1", false, 0},
-        {QLocale::English, "0.5", "0.0004", false, 0},
-        {QLocale::English, "0.5", "1e30", false, 0},
-        {QLocale::English, "0.5", "1e39", true, 500},
-        {QLocale::English, "0.5", "nan", true, 500},
-        {QLocale::English, "0.5", "3600", false, 3600000},
+        {QLocale::English, "0.5", "0,5", true, 500},     {QLocale::Czech, "0,5", "0.5", true, 500},
+        {QLocale::English, "0.5", " 0.25 ", false, 250}, {QLocale::Czech, "0,5", "2,5e-1", false, 250},
+        {QLocale::English, "0.5", "1,000", true, 500},   {QLocale::English, "0.5", "0", false, 0},
+        {QLocale::English, "0.5", "-1", false, 0},       {QLocale::English, "0.5", "0.0004", false, 0},
+        {QLocale::English, "0.5", "1e30", false, 0},     {QLocale::English, "0.5", "1e39", true, 500},
+        {QLocale::English, "0.5", "nan", true, 500},     {QLocale::English, "0.5", "3600", false, 3600000},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.typed);
@@ -205,7 +208,8 @@ TEST_F(TestWindowSteps, PeriodFollowsTheRegionalSeparatorAndOnlySoundIntervalsTi
     }
 }
 
-TEST_F(TestWindowSteps, PeriodZeroSendsNothing) {
+TEST_F(TestWindowSteps, PeriodZeroSendsNothing)
+{
     TypeAndLeave(form->Edit1, "0");
     form->Button2->Click();
     QTest::qWait(2000);
@@ -213,7 +217,8 @@ TEST_F(TestWindowSteps, PeriodZeroSendsNothing) {
     EXPECT_EQ(Digits(), "99999");
 }
 
-TEST_F(TestWindowSteps, FrameThatCannotLeaveIsReported) {
+TEST_F(TestWindowSteps, FrameThatCannotLeaveIsReported)
+{
     Drv232::ClosePort();
     form->Button1->Click();
     EXPECT_EQ(form->Label3->Caption(), "Chyba při posílání dat.");

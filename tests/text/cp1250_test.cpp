@@ -12,8 +12,7 @@
 namespace {
 
 // One character through iconv; nullopt when the converter refuses it.
-template <typename From, typename To>
-std::optional<To> Iconv(iconv_t cd, From in)
+template <typename From, typename To> std::optional<To> Iconv(iconv_t cd, From in)
 {
     To out{};
     char *inp = reinterpret_cast<char *>(&in);

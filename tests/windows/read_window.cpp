@@ -17,7 +17,8 @@ namespace {
 
 std::string Utf8(const std::wstring &wide)
 {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
     std::string out(static_cast<std::size_t>(n), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr, nullptr);
     return out;
@@ -86,9 +87,9 @@ void Print(HWND hwnd, bool window)
     GetClassNameW(hwnd, cls, 128);
     RECT r{};
     GetWindowRect(hwnd, &r);
-    std::string line = "{\"class\":" + Json(cls) + ",\"id\":" + std::to_string(window ? 0 : GetDlgCtrlID(hwnd))
-                       + ",\"text\":" + Json(Text(hwnd)) + ",\"shown\":" + (IsWindowVisible(hwnd) ? "true" : "false")
-                       + ",\"enabled\":" + (IsWindowEnabled(hwnd) ? "true" : "false");
+    std::string line = "{\"class\":" + Json(cls) + ",\"id\":" + std::to_string(window ? 0 : GetDlgCtrlID(hwnd)) +
+                       ",\"text\":" + Json(Text(hwnd)) + ",\"shown\":" + (IsWindowVisible(hwnd) ? "true" : "false") +
+                       ",\"enabled\":" + (IsWindowEnabled(hwnd) ? "true" : "false");
     if (lstrcmpiW(cls, L"Button") == 0) {
         DWORD_PTR state = 0;
         SendMessageTimeoutW(hwnd, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &state);
@@ -101,8 +102,8 @@ void Print(HWND hwnd, bool window)
             line += (i ? "," : "") + Json(panels[i]);
         line += "]";
     }
-    line += ",\"rect\":[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left)
-            + "," + std::to_string(r.bottom - r.top) + "]}\n";
+    line += ",\"rect\":[" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+            std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top) + "]}\n";
     std::fputs(line.c_str(), stdout);
 }
 
@@ -122,9 +123,12 @@ int main()
     if (!window)
         return 1;
     Print(window, true);
-    EnumChildWindows(window, [](HWND child, LPARAM) -> BOOL {
-        Print(child, false);
-        return TRUE;
-    }, 0);
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM) -> BOOL {
+            Print(child, false);
+            return TRUE;
+        },
+        0);
     return 0;
 }
