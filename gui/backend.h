@@ -17,8 +17,9 @@ constexpr int kFrameHeight = 36;
 // The window of form, titled, with its icon, font and client size, not shown.
 std::unique_ptr<FormPeer, FormPeerDelete> MakeWindow(TForm &form, TForm *owner);
 
-// The control of row on window, inside holder when that is given. Rows come
-// in creation order, so a row is stacked above the rows made before it.
+// The control of row on window, inside holder when that is given; a timer
+// has no window and is the form's to make. Rows come in creation order, so a
+// row is stacked above the rows made before it.
 std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row, TControl *holder);
 
 // Gives the Tab key its walk through the controls, in this order.

@@ -213,11 +213,6 @@ void applyRow(TControl &control, const ControlLayout &row, QWidget *parent)
 
 std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row, TControl *holder)
 {
-    if (row.kind == ControlKind::Timer) {
-        auto timer = std::make_unique<TTimer>();
-        timer->SetInterval(row.interval);
-        return timer;
-    }
     FormWindow *w = window.widget;
     QWidget *parent = holder ? holder->Native().widget : w;
     std::unique_ptr<TControl> control = makerOf(row.kind)(row, parent, w->live);

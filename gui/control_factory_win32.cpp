@@ -352,11 +352,6 @@ const Maker &makerOf(ControlKind kind)
 
 std::unique_ptr<TObject> MakeControl(FormPeer &window, const ControlLayout &row, TControl *holder)
 {
-    if (row.kind == ControlKind::Timer) {
-        auto timer = std::make_unique<TTimer>();
-        timer->SetInterval(row.interval);
-        return timer;
-    }
     const Maker &maker = makerOf(row.kind);
     HWND parent = holder ? holder->Native().hwnd : window.hwnd.get();
     std::unique_ptr<Peer> peer = maker.peer(window, row);

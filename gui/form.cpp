@@ -24,7 +24,15 @@ TForm::~TForm() = default;
 void TForm::MakeControls()
 {
     for (const ControlLayout *row : detail::CreationOrder(layout_.controls)) {
-        std::unique_ptr<TObject> object = detail::MakeControl(*window_, *row, Find<TControl>(row->parent));
+        std::unique_ptr<TObject> object;
+        if (row->kind == ControlKind::Timer) {
+            // A timer has no window: the portable one serves both systems.
+            auto timer = std::make_unique<TTimer>();
+            timer->SetInterval(row->interval);
+            object = std::move(timer);
+        } else {
+            object = detail::MakeControl(*window_, *row, Find<TControl>(row->parent));
+        }
         object->Name = row->name;
         if (auto *control = dynamic_cast<TControl *>(object.get()))
             control->TabOrder = row->tab;
