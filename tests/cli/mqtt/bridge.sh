@@ -29,7 +29,8 @@ start_broker() { # NAME CONFIG [PORT]
         port=${wanted:-$((20000 + RANDOM % 40000))}
         printf 'listener %s 127.0.0.1\npersistence false\nuser %s\nlog_dest stderr\n%s\n' \
             "$port" "$(id -un)" "$config" >"$work/$name.conf"
-        mosquitto -c "$work/$name.conf" >"$work/$name.log" 2>&1 &
+        # Debian puts the broker in /usr/sbin, which an ordinary user's PATH lacks.
+        /usr/sbin/mosquitto -c "$work/$name.conf" >"$work/$name.log" 2>&1 &
         broker=$!
         pids+=("$broker")
         for _ in $(seq 50); do
